@@ -1,0 +1,11 @@
+# A private JACK server for the tests that need an audio device or a MIDI bus. Such a test sets
+#   FIXTURES_REQUIRED jack_server  RESOURCE_LOCK jack_server
+#   ENVIRONMENT JACK_DEFAULT_SERVER=${QUORVELAN_JACK_SERVER}
+set(QUORVELAN_JACK_SERVER quorvelan-test)
+set(QUORVELAN_JACK_PIDFILE ${CMAKE_CURRENT_BINARY_DIR}/jackd-test.pid)
+add_test(NAME jack_server_start
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/start-server.sh ${QUORVELAN_JACK_SERVER} ${QUORVELAN_JACK_PIDFILE})
+add_test(NAME jack_server_stop
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/stop-server.sh ${QUORVELAN_JACK_PIDFILE})
+set_tests_properties(jack_server_start PROPERTIES FIXTURES_SETUP jack_server RESOURCE_LOCK jack_server)
+set_tests_properties(jack_server_stop PROPERTIES FIXTURES_CLEANUP jack_server RESOURCE_LOCK jack_server)
