@@ -59,7 +59,8 @@ Dx7Voice unpack_voice(std::span<const std::uint8_t> packed) {
   Dx7Voice voice;
   // The blocks run from operator 6 down to operator 1.
   for (std::size_t k = 0; k < voice.operators.size(); ++k) {
-    voice.operators[5 - k] = unpack_operator(packed.subspan(k * kOperatorBlockSize, kOperatorBlockSize));
+    voice.operators[5 - k] =
+        unpack_operator(packed.subspan(k * kOperatorBlockSize, kOperatorBlockSize));
   }
   voice.pitch_eg_rates = four(packed, 102);
   voice.pitch_eg_levels = four(packed, 106);
@@ -83,7 +84,9 @@ Dx7Voice unpack_voice(std::span<const std::uint8_t> packed) {
 std::string Dx7ParseError::debug() const {
   struct Text {
     std::string operator()(const InvalidHeader&) const { return "InvalidHeader"; }
-    std::string operator()(const TooShort& e) const { return fmt::format("TooShort({})", e.length); }
+    std::string operator()(const TooShort& e) const {
+      return fmt::format("TooShort({})", e.length);
+    }
     std::string operator()(const ChecksumMismatch& e) const {
       return fmt::format("ChecksumMismatch {{ expected: {}, actual: {} }}", e.expected, e.actual);
     }

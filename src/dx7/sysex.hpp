@@ -17,7 +17,7 @@ inline constexpr std::size_t kHeaderSize = 6;
 inline constexpr std::size_t kPackedVoiceSize = 128;
 inline constexpr std::size_t kOperatorBlockSize = 17;
 inline constexpr std::size_t kVoiceDataSize = kVoiceCount * kPackedVoiceSize;  // 4096
-inline constexpr std::size_t kChecksumOffset = kHeaderSize + kVoiceDataSize;    // 4102
+inline constexpr std::size_t kChecksumOffset = kHeaderSize + kVoiceDataSize;   // 4102
 inline constexpr std::size_t kBulkDumpSize = kChecksumOffset + 2;  // checksum, end of exclusive
 inline constexpr std::size_t kNameLength = 10;
 

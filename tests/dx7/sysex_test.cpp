@@ -149,15 +149,16 @@ TEST(BulkDump, UnpacksEveryFieldWithOperatorsReversed) {
     voice(base + 8) = static_cast<std::uint8_t>(tag + 8);
     voice(base + 9) = 0x80 | tag;  // whole bytes are not masked
     voice(base + 10) = 3;
-    voice(base + 11) = 0b1110;            // left curve 2, right curve 3
-    voice(base + 12) = (14 << 3) | 5;     // detune 14, rate scaling 5
-    voice(base + 13) = (6 << 2) | 1;      // velocity 6, amplitude modulation 1
-    voice(base + 14) = tag;               // output level
-    voice(base + 15) = (31 << 1) | 1;     // coarse 31, fixed
+    voice(base + 11) = 0b1110;         // left curve 2, right curve 3
+    voice(base + 12) = (14 << 3) | 5;  // detune 14, rate scaling 5
+    voice(base + 13) = (6 << 2) | 1;   // velocity 6, amplitude modulation 1
+    voice(base + 14) = tag;            // output level
+    voice(base + 15) = (31 << 1) | 1;  // coarse 31, fixed
     voice(base + 16) = 99;
   }
-  const std::uint8_t tail[] = {91, 92, 93, 94, 51, 52, 53, 54, 0xE0 | 21, 0x08 | 5, 35, 36, 37, 38,
-                               (5 << 4) | (4 << 1) | 1, 24};
+  const std::uint8_t tail[] = {
+      91, 92, 93, 94, 51, 52, 53, 54, 0xE0 | 21, 0x08 | 5, 35, 36, 37, 38, (5 << 4) | (4 << 1) | 1,
+      24};
   for (std::size_t i = 0; i < std::size(tail); ++i) voice(102 + i) = tail[i];
   seal(dump);
 
@@ -169,8 +170,9 @@ TEST(BulkDump, UnpacksEveryFieldWithOperatorsReversed) {
     auto tag = static_cast<std::uint8_t>(10 * (i + 1));
     SCOPED_TRACE(i);
     EXPECT_EQ(op.output_level, tag);
-    EXPECT_EQ(op.eg_rates, (std::array<std::uint8_t, 4>{tag, std::uint8_t(tag + 1),
-                                                        std::uint8_t(tag + 2), std::uint8_t(tag + 3)}));
+    EXPECT_EQ(op.eg_rates,
+              (std::array<std::uint8_t, 4>{tag, std::uint8_t(tag + 1), std::uint8_t(tag + 2),
+                                           std::uint8_t(tag + 3)}));
     EXPECT_EQ(op.eg_levels[3], tag + 7);
     EXPECT_EQ(op.breakpoint, tag + 8);
     EXPECT_EQ(op.left_depth, 0x80 | tag);
