@@ -5,6 +5,8 @@
 // This header gives the forms of the plain types and containers; record.hpp and variant.hpp
 // build the forms of records and enums from tables.
 
+#include <fmt/format.h>
+
 #include <array>
 #include <concepts>
 #include <cstdint>
@@ -13,8 +15,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <fmt/format.h>
 
 #include "error.hpp"
 #include "json/reader.hpp"
@@ -43,8 +43,7 @@ constexpr std::string_view integer_type_name() {
 
 // Integers up to 32 bits: a JSON integer within the type's range, nothing else.
 template <class Int>
-  requires std::integral<Int> && (!std::same_as<Int, bool>) && (sizeof(Int) <= 4)
-struct Codec<Int> {
+requires std::integral<Int> &&(!std::same_as<Int, bool>)&&(sizeof(Int) <= 4) struct Codec<Int> {
   static Int read(Reader& reader) {
     return static_cast<Int>(reader.read_integer(std::numeric_limits<Int>::min(),
                                                 std::numeric_limits<Int>::max(),

@@ -1,10 +1,8 @@
 #include "json/number.hpp"
 
 #include <charconv>
-#include <cmath>
 #include <cstdlib>
 #include <string_view>
-#include <system_error>
 
 namespace quorvelan::json {
 namespace {
@@ -19,7 +17,8 @@ struct PlainBand {
 template <class Float>
 std::string format_shortest(Float value, PlainBand band) {
   char buffer[64];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+  auto [end, ec] =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
   std::string_view scientific(buffer, end - buffer);  // "-d.ddde+XX", shortest round-trip digits
 
   std::string text;

@@ -182,7 +182,8 @@ Reader::Number Reader::scan_number() {
 
 double Reader::number_as_f64(const Number& number) {
   double value = 0.0;
-  auto [end, ec] = std::from_chars(number.text.data(), number.text.data() + number.text.size(), value);
+  auto [end, ec] =
+      std::from_chars(number.text.data(), number.text.data() + number.text.size(), value);
   if (ec == std::errc::result_out_of_range) {
     // Underflow reads as zero; overflow is no number at all.
     bool underflow = number.text.find("e-") != std::string_view::npos ||
@@ -201,9 +202,11 @@ std::string Reader::describe_number(const Number& number) {
 std::int64_t Reader::read_integer(std::int64_t min, std::int64_t max, std::string_view expected) {
   if (peek_kind() != Kind::Number) fail_invalid_type(expected);
   Number number = scan_number();
-  if (!number.integral) fail(fmt::format("invalid type: {}, expected {}", describe_number(number), expected));
+  if (!number.integral)
+    fail(fmt::format("invalid type: {}, expected {}", describe_number(number), expected));
   std::int64_t value = 0;
-  auto [end, ec] = std::from_chars(number.text.data(), number.text.data() + number.text.size(), value);
+  auto [end, ec] =
+      std::from_chars(number.text.data(), number.text.data() + number.text.size(), value);
   if (ec != std::errc() || value < min || value > max) {
     fail(fmt::format("invalid value: {}, expected {}", describe_number(number), expected));
   }
@@ -221,7 +224,8 @@ float Reader::read_f32() {
   Number number = scan_number();
   double wide = number_as_f64(number);
   float value = 0.0f;
-  auto [end, ec] = std::from_chars(number.text.data(), number.text.data() + number.text.size(), value);
+  auto [end, ec] =
+      std::from_chars(number.text.data(), number.text.data() + number.text.size(), value);
   if (ec == std::errc::result_out_of_range) {
     // Beyond the f32 range would load as infinity, and nothing could save it again.
     if (std::fabs(wide) > std::numeric_limits<float>::max()) {
@@ -282,16 +286,35 @@ void Reader::scan_string_into(std::string& out) {
     }
     if (index_ == text_.size()) fail_at_next("EOF while parsing a string");
     switch (text_[index_++]) {
-      case '"': out += '"'; break;
-      case '\\': out += '\\'; break;
-      case '/': out += '/'; break;
-      case 'b': out += '\b'; break;
-      case 'f': out += '\f'; break;
-      case 'n': out += '\n'; break;
-      case 'r': out += '\r'; break;
-      case 't': out += '\t'; break;
-      case 'u': append_utf8(out, scan_escaped_code_point()); break;
-      default: fail("invalid escape");
+      case '"':
+        out += '"';
+        break;
+      case '\\':
+        out += '\\';
+        break;
+      case '/':
+        out += '/';
+        break;
+      case 'b':
+        out += '\b';
+        break;
+      case 'f':
+        out += '\f';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 'u':
+        append_utf8(out, scan_escaped_code_point());
+        break;
+      default:
+        fail("invalid escape");
     }
   }
 }

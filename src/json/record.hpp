@@ -5,12 +5,12 @@
 // or from an array of its values in field order that may stop early only where every remaining
 // field has a default.
 
+#include <fmt/format.h>
+
 #include <array>
 #include <bitset>
 #include <optional>
 #include <string_view>
-
-#include <fmt/format.h>
 
 #include "json/codec.hpp"
 
@@ -51,7 +51,8 @@ constexpr Field<RecordOf<Member>> field(std::string_view name, Presence presence
                                         void (*set_absent)(RecordOf<Member>&)) {
   using R = RecordOf<Member>;
   using V = ValueOf<Member>;
-  return {name, presence, +[](Reader& reader, R& record) { record.*Member = Codec<V>::read(reader); },
+  return {name, presence,
+          +[](Reader& reader, R& record) { record.*Member = Codec<V>::read(reader); },
           +[](Writer& writer, const R& record) { Codec<V>::write(writer, record.*Member); },
           set_absent};
 }
@@ -65,21 +66,24 @@ constexpr auto required(std::string_view name) {
 
 template <auto Member>
 constexpr auto optional(std::string_view name) {
-  return detail::field<Member>(name, Presence::Optional,
-                               +[](detail::RecordOf<Member>& record) { record.*Member = std::nullopt; });
+  return detail::field<Member>(
+      name, Presence::Optional,
+      +[](detail::RecordOf<Member>& record) { record.*Member = std::nullopt; });
 }
 
 // An optional value that may also be left off the end of the array form.
 template <auto Member>
 constexpr auto trailing_optional(std::string_view name) {
-  return detail::field<Member>(name, Presence::Defaulted,
-                               +[](detail::RecordOf<Member>& record) { record.*Member = std::nullopt; });
+  return detail::field<Member>(
+      name, Presence::Defaulted,
+      +[](detail::RecordOf<Member>& record) { record.*Member = std::nullopt; });
 }
 
 template <auto Member, auto Default>
 constexpr auto defaulted(std::string_view name) {
-  return detail::field<Member>(name, Presence::Defaulted,
-                               +[](detail::RecordOf<Member>& record) { record.*Member = Default; });
+  return detail::field<Member>(
+      name, Presence::Defaulted,
+      +[](detail::RecordOf<Member>& record) { record.*Member = Default; });
 }
 
 template <class Record, std::size_t N>
@@ -105,11 +109,12 @@ Record read_record_array(Reader& reader, const RecordForm<Record, N>& form) {
       continue;
     }
     bool rest_defaulted = true;
-    for (std::size_t j = i; j < N; ++j) rest_defaulted &= form.fields[j].presence == Presence::Defaulted;
+    for (std::size_t j = i; j < N; ++j)
+      rest_defaulted &= form.fields[j].presence == Presence::Defaulted;
     reader.end_array();
     if (!rest_defaulted) {
-      reader.fail(fmt::format("invalid length {}, expected {} with {} element{}", i, form.expected, N,
-                              N == 1 ? "" : "s"));
+      reader.fail(fmt::format("invalid length {}, expected {} with {} element{}", i, form.expected,
+                              N, N == 1 ? "" : "s"));
     }
     for (std::size_t j = i; j < N; ++j) form.fields[j].set_absent(record);
     return record;

@@ -4,13 +4,13 @@
 // {"ModCount": {"a": 1, "b": 4}}. Both forms are read, and a unit variant also as {"Off": null}.
 // Names compare exactly; an unknown name fails with the list of the known ones.
 
+#include <fmt/format.h>
+
 #include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <utility>
-
-#include <fmt/format.h>
 
 #include "json/codec.hpp"
 
@@ -35,12 +35,14 @@ struct VariantForm {
 namespace detail {
 
 template <class E, std::size_t N>
-const Variant<E>& find_variant(Reader& reader, const VariantForm<E, N>& form, const std::string& name) {
+const Variant<E>& find_variant(Reader& reader, const VariantForm<E, N>& form,
+                               const std::string& name) {
   for (const Variant<E>& variant : form.variants) {
     if (variant.name == name) return variant;
   }
   std::string known = "one of ";
-  for (std::size_t i = 0; i < N; ++i) known += fmt::format("{}`{}`", i == 0 ? "" : ", ", form.variants[i].name);
+  for (std::size_t i = 0; i < N; ++i)
+    known += fmt::format("{}`{}`", i == 0 ? "" : ", ", form.variants[i].name);
   reader.fail(fmt::format("unknown variant `{}`, expected {}", name, known));
 }
 
@@ -50,9 +52,12 @@ template <class E, std::size_t N>
 E read_variant(Reader& reader, const VariantForm<E, N>& form) {
   switch (reader.peek_kind()) {
     case Kind::String: {
-      const Variant<E>& variant = detail::find_variant(reader, form, reader.read_string("variant identifier"));
-      if (variant.shape == Shape::Value) reader.fail("invalid type: unit variant, expected newtype variant");
-      if (variant.shape == Shape::Fields) reader.fail("invalid type: unit variant, expected struct variant");
+      const Variant<E>& variant =
+          detail::find_variant(reader, form, reader.read_string("variant identifier"));
+      if (variant.shape == Shape::Value)
+        reader.fail("invalid type: unit variant, expected newtype variant");
+      if (variant.shape == Shape::Fields)
+        reader.fail("invalid type: unit variant, expected struct variant");
       return variant.read(reader);
     }
     case Kind::Object: {
@@ -87,7 +92,8 @@ constexpr VariantForm<E, N> unit_enum_form(const std::array<std::string_view, N>
     return VariantForm<E, N>{
         {Variant<E>{names[I], Shape::Unit, +[](Reader&) { return static_cast<E>(I); }, nullptr}...},
         +[](const E& value) { return static_cast<std::size_t>(value); }};
-  }(std::make_index_sequence<N>{});
+  }
+  (std::make_index_sequence<N>{});
 }
 
 }  // namespace quorvelan::json

@@ -25,17 +25,21 @@ struct Sample {
 };
 
 namespace {
-constexpr auto kPairForm = record_form<Sample::PairFields>(
-    "struct variant Sample::Pair", required<&Sample::PairFields::a>("a"),
-    required<&Sample::PairFields::b>("b"));
+constexpr auto kPairForm = record_form<Sample::PairFields>("struct variant Sample::Pair",
+                                                           required<&Sample::PairFields::a>("a"),
+                                                           required<&Sample::PairFields::b>("b"));
 
 constexpr VariantForm<Sample, 3> kSampleForm{
     {Variant<Sample>{"Plain", Shape::Unit, +[](Reader&) { return Sample{}; }, nullptr},
      Variant<Sample>{"Amount", Shape::Value,
-                     +[](Reader& r) { return Sample{Sample::Tag::Amount, Codec<std::uint8_t>::read(r), {}}; },
+                     +[](Reader& r) {
+                       return Sample{Sample::Tag::Amount, Codec<std::uint8_t>::read(r), {}};
+                     },
                      +[](Writer& w, const Sample& s) { Codec<std::uint8_t>::write(w, s.amount); }},
      Variant<Sample>{"Pair", Shape::Fields,
-                     +[](Reader& r) { return Sample{Sample::Tag::Pair, 0, read_record(r, kPairForm)}; },
+                     +[](Reader& r) {
+                       return Sample{Sample::Tag::Pair, 0, read_record(r, kPairForm)};
+                     },
                      +[](Writer& w, const Sample& s) { write_record(w, kPairForm, s.pair); }}},
     +[](const Sample& s) { return static_cast<std::size_t>(s.tag); }};
 
@@ -108,11 +112,14 @@ const std::vector<Case> kCases = {
     {"f64 larger", reread<double>, "12345e13", "1.2345e17"},
     {"f64 denormal", reread<double>, "5e-324", "5e-324"},
     {"f64 overflow", reread<double>, "1e400", "number out of range at line 1 column 5"},
-    {"f64 from string", reread<double>, "\"1\"", "invalid type: string \"1\", expected f64 at line 1 column 3"},
+    {"f64 from string", reread<double>, "\"1\"",
+     "invalid type: string \"1\", expected f64 at line 1 column 3"},
     // integers: the type's range, no fraction, no exponent
     {"u8 top", reread<std::uint8_t>, "255", "255"},
-    {"u8 above", reread<std::uint8_t>, "256", "invalid value: integer `256`, expected u8 at line 1 column 3"},
-    {"u8 negative", reread<std::uint8_t>, "-1", "invalid value: integer `-1`, expected u8 at line 1 column 2"},
+    {"u8 above", reread<std::uint8_t>, "256",
+     "invalid value: integer `256`, expected u8 at line 1 column 3"},
+    {"u8 negative", reread<std::uint8_t>, "-1",
+     "invalid value: integer `-1`, expected u8 at line 1 column 2"},
     {"u8 fraction", reread<std::uint8_t>, "100.0",
      "invalid type: floating point `100.0`, expected u8 at line 1 column 5"},
     {"u8 exponent", reread<std::uint8_t>, "1e2",
@@ -121,12 +128,14 @@ const std::vector<Case> kCases = {
     {"u8 huge", reread<std::uint8_t>, "99999999999999999999",
      "invalid value: integer `99999999999999999999`, expected u8 at line 1 column 20"},
     {"i8 bottom", reread<std::int8_t>, "-128", "-128"},
-    {"i8 above", reread<std::int8_t>, "128", "invalid value: integer `128`, expected i8 at line 1 column 3"},
+    {"i8 above", reread<std::int8_t>, "128",
+     "invalid value: integer `128`, expected i8 at line 1 column 3"},
     {"u16 top", reread<std::uint16_t>, "65535", "65535"},
     {"u16 above", reread<std::uint16_t>, "65536",
      "invalid value: integer `65536`, expected u16 at line 1 column 5"},
     {"bool", reread<bool>, " false ", "false"},
-    {"bool from integer", reread<bool>, "1", "invalid type: integer `1`, expected a boolean at line 1 column 1"},
+    {"bool from integer", reread<bool>, "1",
+     "invalid type: integer `1`, expected a boolean at line 1 column 1"},
     // strings
     {"string escapes", reread<std::string>, R"("q\"b\\s\/\u00e9\ud83d\ude00\n\t\u0001")",
      "\"q\\\"b\\\\s/\xC3\xA9\xF0\x9F\x98\x80\\n\\t\\u0001\""},
@@ -155,19 +164,25 @@ const std::vector<Case> kCases = {
     {"list", reread<std::vector<std::uint8_t>>, "[1,2]", "[\n  1,\n  2\n]"},
     {"nested lists", reread<std::vector<std::vector<bool>>>, "[[true],[]]",
      "[\n  [\n    true\n  ],\n  []\n]"},
-    {"list trailing comma", reread<std::vector<std::uint8_t>>, "[1,]", "trailing comma at line 1 column 4"},
-    {"list missing comma", reread<std::vector<std::uint8_t>>, "[1 2]", "expected `,` or `]` at line 1 column 4"},
-    {"list open", reread<std::vector<std::uint8_t>>, "[1", "EOF while parsing a list at line 1 column 2"},
-    {"list from map", reread<std::vector<std::uint8_t>>, "{}", "invalid type: map, expected a sequence at line 1 column 0"},
+    {"list trailing comma", reread<std::vector<std::uint8_t>>, "[1,]",
+     "trailing comma at line 1 column 4"},
+    {"list missing comma", reread<std::vector<std::uint8_t>>, "[1 2]",
+     "expected `,` or `]` at line 1 column 4"},
+    {"list open", reread<std::vector<std::uint8_t>>, "[1",
+     "EOF while parsing a list at line 1 column 2"},
+    {"list from map", reread<std::vector<std::uint8_t>>, "{}",
+     "invalid type: map, expected a sequence at line 1 column 0"},
     {"array exact", reread<std::array<std::int8_t, 2>>, "[-1, 1]", "[\n  -1,\n  1\n]"},
     {"array short", reread<std::array<std::uint8_t, 4>>, "[1,2,3]",
      "invalid length 3, expected an array of length 4 at line 1 column 7"},
-    {"array long", reread<std::array<std::uint8_t, 4>>, "[1,2,3,4,5]", "trailing characters at line 1 column 10"},
+    {"array long", reread<std::array<std::uint8_t, 4>>, "[1,2,3,4,5]",
+     "trailing characters at line 1 column 10"},
     {"optional null", reread<std::optional<std::uint8_t>>, "null", "null"},
     {"optional value", reread<std::optional<std::uint8_t>>, "7", "7"},
     // records
     {"record", reread<TrackMixerState>,
-     R"({"volume":0.8,"pan":-0.25,"muted":true,"chorus_send":0,"delay_send":0.1,"reverb_send":1})", kMixerText},
+     R"({"volume":0.8,"pan":-0.25,"muted":true,"chorus_send":0,"delay_send":0.1,"reverb_send":1})",
+     kMixerText},
     {"record any order, unknown keys skipped", reread<TrackMixerState>,
      R"({"reverb_send":1,"x":{"y":[1,{"z":null}]},"delay_send":0.1,"chorus_send":0,"muted":true,
          "pan":-0.25,"volume":0.8,"pan ":"ignored"})",
@@ -184,10 +199,13 @@ const std::vector<Case> kCases = {
      "duplicate field `volume` at line 1 column 23"},
     {"record from integer", reread<TrackMixerState>, "5",
      "invalid type: integer `5`, expected struct TrackMixerState at line 1 column 1"},
-    {"record trailing comma", reread<TrackMixerState>, R"({"volume":1,})", "trailing comma at line 1 column 13"},
-    {"record number key", reread<TrackMixerState>, "{1:2}", "key must be a string at line 1 column 2"},
+    {"record trailing comma", reread<TrackMixerState>, R"({"volume":1,})",
+     "trailing comma at line 1 column 13"},
+    {"record number key", reread<TrackMixerState>, "{1:2}",
+     "key must be a string at line 1 column 2"},
     {"record no colon", reread<TrackMixerState>, R"({"a" 1})", "expected `:` at line 1 column 6"},
-    {"record open", reread<TrackMixerState>, R"({"volume":1)", "EOF while parsing an object at line 1 column 11"},
+    {"record open", reread<TrackMixerState>, R"({"volume":1)",
+     "EOF while parsing an object at line 1 column 11"},
     {"record missing comma", reread<TrackMixerState>, R"({"volume":1 "pan":0})",
      "expected `,` or `}` at line 1 column 13"},
     {"record wrong field type", reread<TrackMixerState>, "{\n  \"muted\": 1\n}",
@@ -200,13 +218,16 @@ const std::vector<Case> kCases = {
     // enums
     {"unit by name", reread<Colour>, R"("Green")", R"("Green")"},
     {"unit as object", reread<Colour>, R"({"Blue": null})", R"("Blue")"},
-    {"unit with a value", reread<Colour>, R"({"Blue": 1})", "invalid type: integer `1`, expected unit at line 1 column 10"},
+    {"unit with a value", reread<Colour>, R"({"Blue": 1})",
+     "invalid type: integer `1`, expected unit at line 1 column 10"},
     {"unknown name", reread<Colour>, R"("green")",
      "unknown variant `green`, expected one of `Red`, `Green`, `Blue` at line 1 column 7"},
     {"name not a string", reread<Colour>, "{3: null}",
      "invalid type: integer `3`, expected variant identifier at line 1 column 2"},
-    {"enum from integer", reread<Colour>, "0", "invalid type: integer `0`, expected variant identifier at line 1 column 1"},
-    {"enum two keys", reread<Colour>, R"({"Red": null, "Blue": null})", "expected value at line 1 column 12"},
+    {"enum from integer", reread<Colour>, "0",
+     "invalid type: integer `0`, expected variant identifier at line 1 column 1"},
+    {"enum two keys", reread<Colour>, R"({"Red": null, "Blue": null})",
+     "expected value at line 1 column 12"},
     {"value variant", reread<Sample>, R"({"Amount": 75})", "{\n  \"Amount\": 75\n}"},
     {"value variant by name", reread<Sample>, R"("Amount")",
      "invalid type: unit variant, expected newtype variant at line 1 column 8"},
@@ -227,15 +248,22 @@ TEST(JsonText, ReadsAndWritesEveryFormExactly) {
 }
 
 TEST(JsonText, EveryF32AndF64ReadsBackFromItsShortestText) {
-  std::vector<float> singles = {0.1f, 0.2f, 0.3f, 1.0f / 3.0f, 0.001f, 1e-45f, 1.17549435e-38f,
-                                3.4028235e38f, 123456.789f, 7e12f, 9.999999e13f, -2.5e-6f};
+  std::vector<float> singles = {
+      0.1f,          0.2f,        0.3f,  1.0f / 3.0f,  0.001f,  1e-45f, 1.17549435e-38f,
+      3.4028235e38f, 123456.789f, 7e12f, 9.999999e13f, -2.5e-6f};
   for (float value : singles) {
     auto back = from_text<float>(format_f32(value));
     ASSERT_TRUE(back) << format_f32(value);
     EXPECT_EQ(*back, value) << format_f32(value);
   }
-  std::vector<double> doubles = {0.1, 1.0 / 3.0, 1e-300, 2.2250738585072014e-308, 1.7976931348623157e308,
-                                 123456789012345680.0, 9007199254740993.0, -1e-5};
+  std::vector<double> doubles = {0.1,
+                                 1.0 / 3.0,
+                                 1e-300,
+                                 2.2250738585072014e-308,
+                                 1.7976931348623157e308,
+                                 123456789012345680.0,
+                                 9007199254740993.0,
+                                 -1e-5};
   for (double value : doubles) {
     auto back = from_text<double>(format_f64(value));
     ASSERT_TRUE(back) << format_f64(value);
@@ -252,7 +280,8 @@ TEST(JsonText, RefusesToWriteNonFiniteNumbersNamingWhereTheyStand) {
 
   TrackMixerState mixer;
   mixer.reverb_send = std::nanf("");
-  EXPECT_EQ(to_text(mixer).error().message(), "cannot store the non-finite number nan in `reverb_send`");
+  EXPECT_EQ(to_text(mixer).error().message(),
+            "cannot store the non-finite number nan in `reverb_send`");
 }
 
 TEST(JsonRecords, PatchWithoutReleaseTimesGetsTheDefaultAndRoundTrips) {
@@ -271,7 +300,8 @@ TEST(JsonRecords, PatchWithoutReleaseTimesGetsTheDefaultAndRoundTrips) {
   auto missing = from_text<TrackSynthParams>(R"({"algorithm": 3})");
   EXPECT_EQ(missing.error().message(), "missing field `mix` at line 1 column 16");
   auto short_ops = from_text<TrackSynthParams>(R"({"op_levels": [1, 1, 1, 1, 1]})");
-  EXPECT_EQ(short_ops.error().message(), "invalid length 5, expected an array of length 6 at line 1 column 29");
+  EXPECT_EQ(short_ops.error().message(),
+            "invalid length 5, expected an array of length 6 at line 1 column 29");
 }
 
 }  // namespace
