@@ -17,7 +17,8 @@ constexpr float kTwoPi = 2.0f * std::numbers::pi_v<float>;
 Chorus::Chorus(float sample_rate) { set_sample_rate(sample_rate); }
 
 void Chorus::set_sample_rate(float sample_rate) {
-  const auto length = std::max<std::size_t>(1, saturating_cast<std::size_t>(sample_rate * kLineSeconds));
+  const auto length =
+      std::max<std::size_t>(1, saturating_cast<std::size_t>(sample_rate * kLineSeconds));
   left_.assign(length, 0.0f);
   right_.assign(length, 0.0f);
   base_delay_ = sample_rate * kBaseDelaySeconds;
@@ -36,10 +37,17 @@ void Chorus::reset() {
 void Chorus::set_param(std::uint8_t index, float value) {
   if (!std::isfinite(value)) return;
   switch (index) {
-    case kRate: rate_ = value; break;
-    case kDepth: depth_ = value; break;
-    case kMix: mix_ = value; break;
-    default: break;
+    case kRate:
+      rate_ = value;
+      break;
+    case kDepth:
+      depth_ = value;
+      break;
+    case kMix:
+      mix_ = value;
+      break;
+    default:
+      break;
   }
 }
 

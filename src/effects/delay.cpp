@@ -44,11 +44,20 @@ void StereoDelay::set_param(std::uint8_t index, float value) {
   if (!std::isfinite(value)) return;
   switch (index) {
     case kTime:
-    case kTimeAlso: set_delay_seconds(value); break;
-    case kFeedback: feedback_ = value; break;
-    case kMix: mix_ = value; break;
-    case kPingPong: ping_pong_ = value > 0.5f; break;
-    default: break;
+    case kTimeAlso:
+      set_delay_seconds(value);
+      break;
+    case kFeedback:
+      feedback_ = value;
+      break;
+    case kMix:
+      mix_ = value;
+      break;
+    case kPingPong:
+      ping_pong_ = value > 0.5f;
+      break;
+    default:
+      break;
   }
 }
 
@@ -66,8 +75,8 @@ void StereoDelay::render(std::span<Frame> frames) {
   const std::size_t n = left_.size();
 
   for (Frame& frame : frames) {
-    const std::size_t read_index =
-        write_index_ >= delay_length_ ? write_index_ - delay_length_ : write_index_ + n - delay_length_;
+    const std::size_t read_index = write_index_ >= delay_length_ ? write_index_ - delay_length_
+                                                                 : write_index_ + n - delay_length_;
     const float delayed_left = left_[read_index];
     const float delayed_right = right_[read_index];
 

@@ -11,11 +11,11 @@ namespace quorvelan::effects::delay {
 class StereoDelay final : public AudioEffect {
  public:
   // Parameter indexes of set_param. Both time indexes set the one delay length.
-  static constexpr std::uint8_t kTime = 0;       // seconds
-  static constexpr std::uint8_t kTimeAlso = 1;   // seconds
-  static constexpr std::uint8_t kFeedback = 2;   // 0..0.95 where used
-  static constexpr std::uint8_t kMix = 3;        // wet amount 0..1
-  static constexpr std::uint8_t kPingPong = 4;   // on above 0.5
+  static constexpr std::uint8_t kTime = 0;      // seconds
+  static constexpr std::uint8_t kTimeAlso = 1;  // seconds
+  static constexpr std::uint8_t kFeedback = 2;  // 0..0.95 where used
+  static constexpr std::uint8_t kMix = 3;       // wet amount 0..1
+  static constexpr std::uint8_t kPingPong = 4;  // on above 0.5
 
   explicit StereoDelay(float sample_rate);
 

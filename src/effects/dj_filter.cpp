@@ -37,9 +37,14 @@ void DjFilter::set_resonance(float resonance) {
 
 void DjFilter::set_param(std::uint8_t index, float value) {
   switch (index) {
-    case kPosition: set_position(value); break;
-    case kResonance: set_resonance(value); break;
-    default: break;
+    case kPosition:
+      set_position(value);
+      break;
+    case kResonance:
+      set_resonance(value);
+      break;
+    default:
+      break;
   }
 }
 

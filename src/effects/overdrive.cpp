@@ -19,10 +19,17 @@ float saturate(float y) { return y * (27.0f + y * y) / (27.0f + 9.0f * y * y); }
 void Overdrive::set_param(std::uint8_t index, float value) {
   if (!std::isfinite(value)) return;
   switch (index) {
-    case kDrive: set_drive(value); break;
-    case kTone: tone_ = value; break;
-    case kMix: mix_ = value; break;
-    default: break;
+    case kDrive:
+      set_drive(value);
+      break;
+    case kTone:
+      tone_ = value;
+      break;
+    case kMix:
+      mix_ = value;
+      break;
+    default:
+      break;
   }
 }
 

@@ -19,14 +19,21 @@ void EffectRack::set_param(std::uint8_t effect, std::uint8_t param, float value)
   switch (effect) {
     case kChorus:
     case kDelay:
-    case kReverb: buses_[effect].effect->set_param(param, value); break;
-    case kOverdrive: overdrive_.set_param(param, value); break;
+    case kReverb:
+      buses_[effect].effect->set_param(param, value);
+      break;
+    case kOverdrive:
+      overdrive_.set_param(param, value);
+      break;
     case kReverbFeeds:
       if (param == kChorusToReverb) chorus_to_reverb_ = value;
       if (param == kDelayToReverb) delay_to_reverb_ = value;
       break;
-    case kDjFilter: dj_filter_.set_param(param, value); break;
-    default: break;
+    case kDjFilter:
+      dj_filter_.set_param(param, value);
+      break;
+    default:
+      break;
   }
 }
 
@@ -47,7 +54,8 @@ void EffectRack::feed_reverb(std::size_t frames) {
   const auto& delay_out = buses_[kDelay].buffer;
   auto& reverb_in = buses_[kReverb].buffer;
   for (std::size_t j = 0; j < frames; ++j) {
-    reverb_in[j].left += chorus_out[j].left * chorus_to_reverb_ + delay_out[j].left * delay_to_reverb_;
+    reverb_in[j].left +=
+        chorus_out[j].left * chorus_to_reverb_ + delay_out[j].left * delay_to_reverb_;
     reverb_in[j].right +=
         chorus_out[j].right * chorus_to_reverb_ + delay_out[j].right * delay_to_reverb_;
   }

@@ -70,8 +70,8 @@ PlateReverb::PlateReverb(float sample_rate)
 void PlateReverb::set_sample_rate(float sample_rate) { *this = PlateReverb(sample_rate); }
 
 void PlateReverb::reset() {
-  for (Allpass* allpass : {&input_1_, &input_2_, &input_3_, &input_4_, &tank_allpass_1_,
-                           &tank_allpass_2_}) {
+  for (Allpass* allpass :
+       {&input_1_, &input_2_, &input_3_, &input_4_, &tank_allpass_1_, &tank_allpass_2_}) {
     allpass->clear();
   }
   for (DelayLine* line : {&tank_delay_1_, &tank_delay_2_, &tank_delay_3_, &tank_delay_4_}) {
@@ -90,12 +90,16 @@ std::size_t PlateReverb::tail_samples() const {
 void PlateReverb::set_param(std::uint8_t index, float value) {
   if (!std::isfinite(value)) return;
   switch (index) {
-    case kDecay: decay_ = value; break;
+    case kDecay:
+      decay_ = value;
+      break;
     case kDamping:
       damping_a_ = value;
       damping_b_ = value;
       break;
-    case kMix: mix_ = value; break;
+    case kMix:
+      mix_ = value;
+      break;
     case kPreDelay: {
       // A length of 0 would read the slot about to be overwritten, the whole buffer (0.1 s)
       // back: the shortest pre-delay is one sample.
@@ -103,7 +107,8 @@ void PlateReverb::set_param(std::uint8_t index, float value) {
       pre_delay_length_ = std::clamp<std::size_t>(samples, 1, pre_delay_.size() - 1);
       break;
     }
-    default: break;
+    default:
+      break;
   }
 }
 

@@ -67,7 +67,7 @@ TEST(Chorus, WithoutDepthItIsAFixedFifteenMillisecondDelay) {
 TEST(Chorus, DelaySweepsWithinItsDepthAndTheRightChannelLeadsByAQuarterCycle) {
   constexpr double kHz = 1.0;
   constexpr double kSweep = kBaseDelay * 0.5;  // depth 1
-  constexpr std::size_t kSpacing = 11025;     // a quarter cycle
+  constexpr std::size_t kSpacing = 11025;      // a quarter cycle
   Chorus chorus = wet_chorus(static_cast<float>(kHz), 1.0f);
   Signal out(kSpacing * 8 + 2000);
   for (std::size_t t0 = 0; t0 < kSpacing * 8; t0 += kSpacing) out[t0] = {1.0f, 1.0f};

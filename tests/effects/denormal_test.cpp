@@ -87,8 +87,8 @@ TEST(Denormals, ASilentTailCostsNoMorePerBlockThanTheBurstBeforeIt) {
   }
   RecordProperty("burst_ns_per_block", std::to_string(burst));
   RecordProperty("worst_tail_ns_per_block", std::to_string(worst_second));
-  EXPECT_LT(worst_second, burst * 2.0) << "burst " << burst << " ns, worst tail second "
-                                       << worst_second << " ns per block";
+  EXPECT_LT(worst_second, burst * 2.0)
+      << "burst " << burst << " ns, worst tail second " << worst_second << " ns per block";
 }
 
 TEST(Denormals, EveryTailDiesToExactSilence) {
@@ -99,7 +99,8 @@ TEST(Denormals, EveryTailDiesToExactSilence) {
   timed(rack, 1, [&] { return noise_block(random); });
   timed(rack, 29, [] { return Block{}; });
   float loudest = 0.0f;
-  timed(rack, 1, [] { return Block{}; }, &loudest);
+  timed(
+      rack, 1, [] { return Block{}; }, &loudest);
   EXPECT_EQ(loudest, 0.0f);
 }
 
