@@ -4,24 +4,18 @@
 #include "json/codec.hpp"
 #include "sequencer/types.hpp"
 
+namespace quorvelan::sequencer::types_json {
+
+// Brings a patch read from a file into the editor's ranges, keeping the algorithm number as
+// stored: the synth reads it modulo its table, and the file then round-trips unchanged.
+void normalize_loaded(types::TrackSynthParams& params);
+
+}  // namespace quorvelan::sequencer::types_json
+
 namespace quorvelan::json {
 
-template <>
-struct Codec<sequencer::types::TrackSynthParams> {
-  static sequencer::types::TrackSynthParams read(Reader& reader);
-  static void write(Writer& writer, const sequencer::types::TrackSynthParams& params);
-};
-
-template <>
-struct Codec<sequencer::types::TrackMixerState> {
-  static sequencer::types::TrackMixerState read(Reader& reader);
-  static void write(Writer& writer, const sequencer::types::TrackMixerState& mixer);
-};
-
-template <>
-struct Codec<sequencer::types::EffectsParams> {
-  static sequencer::types::EffectsParams read(Reader& reader);
-  static void write(Writer& writer, const sequencer::types::EffectsParams& effects);
-};
+QUORVELAN_JSON_DECLARE_CODEC(sequencer::types::TrackSynthParams)
+QUORVELAN_JSON_DECLARE_CODEC(sequencer::types::TrackMixerState)
+QUORVELAN_JSON_DECLARE_CODEC(sequencer::types::EffectsParams)
 
 }  // namespace quorvelan::json
