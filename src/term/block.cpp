@@ -22,7 +22,7 @@ void draw_title(const Line& title, const Rect& area, int row, Buffer& buffer) {
 }  // namespace
 
 Rect Block::inner(const Rect& area) const {
-  switch (borders) {
+  switch (borders_) {
     case Borders::None:
       return area;
     case Borders::Left:
@@ -38,17 +38,17 @@ Rect Block::inner(const Rect& area) const {
 
 void Block::render(const Rect& area, Buffer& buffer) const {
   if (area.empty()) return;
-  buffer.set_style(area, style);
+  buffer.set_style(area, style_);
   const int left = area.x;
   const int right = area.right() - 1;
   const int top = area.y;
   const int bottom = area.bottom() - 1;
   const auto put = [&](int x, int y, const char* symbol) {
-    buffer.set_string(x, y, symbol, 1, border_style);
+    buffer.set_string(x, y, symbol, 1, border_style_);
   };
-  if (borders == Borders::Left) {
+  if (borders_ == Borders::Left) {
     for (int y = top; y <= bottom; ++y) put(left, y, "│");
-  } else if (borders == Borders::All) {
+  } else if (borders_ == Borders::All) {
     for (int x = left + 1; x < right; ++x) {
       put(x, top, "─");
       put(x, bottom, "─");
@@ -62,8 +62,8 @@ void Block::render(const Rect& area, Buffer& buffer) const {
     put(left, bottom, "╰");
     put(right, bottom, "╯");
   }
-  draw_title(title, area, top, buffer);
-  draw_title(title_bottom, area, bottom, buffer);
+  draw_title(title_, area, top, buffer);
+  draw_title(title_bottom_, area, bottom, buffer);
 }
 
 }  // namespace quorvelan::term

@@ -2,6 +2,7 @@
 // A frame around an area: borders, titles on the top and bottom border, and a background style.
 
 #include <cstdint>
+#include <utility>
 
 #include "term/buffer.hpp"
 #include "term/rect.hpp"
@@ -16,17 +17,45 @@ enum class Borders : std::uint8_t {
   Left,  // only a vertical line down the left side
 };
 
-struct Block {
-  Borders borders = Borders::None;
-  Style style;         // drawn over the whole area first
-  Style border_style;  // drawn over the border cells
-  Line title;          // on the top row, starting one column in
-  Line title_bottom;   // on the bottom row, starting one column in
+// Set up by chained calls: Block().borders(Borders::All).border_style(s).title(line).
+class Block {
+ public:
+  Block& borders(Borders borders) {
+    borders_ = borders;
+    return *this;
+  }
+  // Drawn over the whole area first.
+  Block& style(Style style) {
+    style_ = style;
+    return *this;
+  }
+  // Drawn over the border cells.
+  Block& border_style(Style style) {
+    border_style_ = style;
+    return *this;
+  }
+  // On the top row, starting one column in.
+  Block& title(Line title) {
+    title_ = std::move(title);
+    return *this;
+  }
+  // On the bottom row, starting one column in.
+  Block& title_bottom(Line title) {
+    title_bottom_ = std::move(title);
+    return *this;
+  }
 
   // The area inside the borders.
   [[nodiscard]] Rect inner(const Rect& area) const;
 
   void render(const Rect& area, Buffer& buffer) const;
+
+ private:
+  Borders borders_ = Borders::None;
+  Style style_;
+  Style border_style_;
+  Line title_;
+  Line title_bottom_;
 };
 
 }  // namespace quorvelan::term

@@ -15,7 +15,8 @@ struct Cell {
   Color background = colors::reset;
   Modifier modifiers = Modifier::None;
 
-  // Draws `style` over this cell: only the colours it sets and the modifiers it adds or removes change.
+  // Draws `style` over this cell: only the colours it sets and the modifiers it adds or removes
+  // change.
   void set_style(const Style& style) {
     if (style.foreground) foreground = *style.foreground;
     if (style.background) background = *style.background;

@@ -50,8 +50,7 @@ void append_sgr(std::string& out, const Cell& cell) {
 }
 
 bool same_look(const Cell& a, const Cell& b) {
-  return a.foreground == b.foreground && a.background == b.background &&
-         a.modifiers == b.modifiers;
+  return a.foreground == b.foreground && a.background == b.background && a.modifiers == b.modifiers;
 }
 
 }  // namespace
@@ -69,7 +68,8 @@ std::string diff(const Buffer& previous, const Buffer& next) {
       const Cell* before = previous.cell(x, y);
       // The second half of a wide grapheme is drawn by its first half.
       if (now.symbol.empty() || now == (before ? *before : blank)) continue;
-      if (x != cursor_x || y != cursor_y) fmt::format_to(std::back_inserter(out), "\x1b[{};{}H", y + 1, x + 1);
+      if (x != cursor_x || y != cursor_y)
+        fmt::format_to(std::back_inserter(out), "\x1b[{};{}H", y + 1, x + 1);
       if (look == nullptr || !same_look(*look, now)) append_sgr(out, now);
       look = &now;
       out += now.symbol;

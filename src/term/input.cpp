@@ -73,8 +73,10 @@ Result<std::optional<Event>> Input::wait(std::chrono::milliseconds timeout) {
   const auto deadline = Clock::now() + timeout;
   for (;;) {
     if (auto event = decoder_.next()) return event;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    const auto wait_for = decoder_.has_pending() ? escape_wait : std::max(left, std::chrono::milliseconds{0});
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    const auto wait_for =
+        decoder_.has_pending() ? escape_wait : std::max(left, std::chrono::milliseconds{0});
     pollfd fds[2] = {{fd_, POLLIN, 0}, {wake_read, POLLIN, 0}};
     const int ready = ::poll(fds, 2, static_cast<int>(wait_for.count()));
     if (ready < 0) {

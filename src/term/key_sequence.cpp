@@ -16,11 +16,16 @@ bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 SequenceSplit split_character(std::string_view bytes) {
   const auto lead = static_cast<unsigned char>(bytes[0]);
   std::size_t length = 0;
-  if (lead < 0x80) length = 1;
-  else if (lead >= 0xC2 && lead < 0xE0) length = 2;
-  else if (lead >= 0xE0 && lead < 0xF0) length = 3;
-  else if (lead >= 0xF0 && lead < 0xF5) length = 4;
-  else return {Kind::Dropped, 1};
+  if (lead < 0x80)
+    length = 1;
+  else if (lead >= 0xC2 && lead < 0xE0)
+    length = 2;
+  else if (lead >= 0xE0 && lead < 0xF0)
+    length = 3;
+  else if (lead >= 0xF0 && lead < 0xF5)
+    length = 4;
+  else
+    return {Kind::Dropped, 1};
   for (std::size_t i = 1; i < length; ++i) {
     if (i >= bytes.size()) return {Kind::Incomplete, bytes.size()};
     if (!is_continuation(static_cast<unsigned char>(bytes[i]))) return {Kind::Dropped, i};

@@ -10,8 +10,8 @@ namespace quorvelan::term {
 
 namespace {
 
-constexpr int termkey_flags = TERMKEY_FLAG_UTF8 | TERMKEY_FLAG_NOTERMIOS | TERMKEY_FLAG_CTRLC |
-                              TERMKEY_FLAG_CONVERTKP;
+constexpr int termkey_flags =
+    TERMKEY_FLAG_UTF8 | TERMKEY_FLAG_NOTERMIOS | TERMKEY_FLAG_CTRLC | TERMKEY_FLAG_CONVERTKP;
 
 KeyEvent key(KeyCode code, int modifiers) {
   return KeyEvent{code, 0, 0, static_cast<KeyModifier>(modifiers & 7)};

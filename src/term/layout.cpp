@@ -9,7 +9,8 @@ namespace quorvelan::term {
 namespace {
 
 // What each part asks for, before the area's limits apply.
-std::vector<std::uint64_t> requested_sizes(std::uint64_t total, std::span<const Constraint> constraints) {
+std::vector<std::uint64_t> requested_sizes(std::uint64_t total,
+                                           std::span<const Constraint> constraints) {
   std::vector<std::uint64_t> sizes;
   sizes.reserve(constraints.size());
   // The running sum of the ratios, kept as an exact fraction so that thirds add up to one.
@@ -38,7 +39,8 @@ std::vector<std::uint64_t> requested_sizes(std::uint64_t total, std::span<const 
 
 }  // namespace
 
-std::vector<Rect> split(const Rect& area, Direction direction, std::span<const Constraint> constraints) {
+std::vector<Rect> split(const Rect& area, Direction direction,
+                        std::span<const Constraint> constraints) {
   if (constraints.empty()) return {};
   const bool vertical = direction == Direction::Vertical;
   const std::uint64_t total = vertical ? area.height : area.width;
@@ -56,7 +58,8 @@ std::vector<Rect> split(const Rect& area, Direction direction, std::span<const C
   }
   if (growing.empty()) growing.push_back(constraints.size() - 1);
   for (std::size_t k = 0; k < growing.size(); ++k) {
-    const std::uint64_t share = remaining / growing.size() + (k < remaining % growing.size() ? 1 : 0);
+    const std::uint64_t share =
+        remaining / growing.size() + (k < remaining % growing.size() ? 1 : 0);
     sizes[growing[k]] += share;
   }
 

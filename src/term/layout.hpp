@@ -38,12 +38,14 @@ enum class Direction : std::uint8_t { Vertical, Horizontal };
 
 // Splits `area` into one part per constraint: rows top to bottom (Vertical) or columns left to
 // right (Horizontal).
-std::vector<Rect> split(const Rect& area, Direction direction, std::span<const Constraint> constraints);
+std::vector<Rect> split(const Rect& area, Direction direction,
+                        std::span<const Constraint> constraints);
 
 inline std::vector<Rect> split_vertical(const Rect& area, std::span<const Constraint> constraints) {
   return split(area, Direction::Vertical, constraints);
 }
-inline std::vector<Rect> split_horizontal(const Rect& area, std::span<const Constraint> constraints) {
+inline std::vector<Rect> split_horizontal(const Rect& area,
+                                          std::span<const Constraint> constraints) {
   return split(area, Direction::Horizontal, constraints);
 }
 

@@ -19,12 +19,12 @@ void render_line(const Line& line, Alignment alignment, const Rect& area, Buffer
 }
 
 void Paragraph::render(const Rect& area, Buffer& buffer) const {
-  buffer.set_style(area, style);
+  buffer.set_style(area, style_);
   for (std::size_t row = 0; row < area.height; ++row) {
-    const std::size_t index = row + scroll;
-    if (index >= lines.size()) break;
+    const std::size_t index = row + scroll_;
+    if (index >= lines_.size()) break;
     const Rect line_area{area.x, static_cast<std::uint16_t>(area.y + row), area.width, 1};
-    render_line(lines[index], alignment, line_area, buffer);
+    render_line(lines_[index], alignment_, line_area, buffer);
   }
 }
 

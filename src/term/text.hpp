@@ -33,9 +33,9 @@ struct Line {
   std::optional<Alignment> alignment;
 
   Line() = default;
-  Line(std::vector<Span> s) : spans(std::move(s)) {}          // NOLINT: implicit
+  Line(std::vector<Span> s) : spans(std::move(s)) {}  // NOLINT: implicit
   Line(std::string text, Style s = {}) { spans.emplace_back(std::move(text), s); }  // NOLINT
-  Line(const char* text, Style s = {}) { spans.emplace_back(text, s); }            // NOLINT
+  Line(const char* text, Style s = {}) { spans.emplace_back(text, s); }             // NOLINT
 
   [[nodiscard]] std::size_t width() const;
 };

@@ -12,10 +12,11 @@ const Color dim = Color::hex(0x6C7086);
 
 TEST(Block, RoundedBordersWithTitlesOneColumnIn) {
   TestBackend backend(12, 4);
-  const Block block{.borders = Borders::All,
-                    .border_style = Style{}.fg(track),
-                    .title = Line(" > Mix ", Style{}.fg(track).bold()),
-                    .title_bottom = Line(" Esc: close ")};
+  const Block block = Block()
+                          .borders(Borders::All)
+                          .border_style(Style{}.fg(track))
+                          .title(Line(" > Mix ", Style{}.fg(track).bold()))
+                          .title_bottom(" Esc: close ");
   backend.draw([&](Buffer& frame) { block.render(frame.area(), frame); });
   EXPECT_EQ(backend.row(0), "╭ > Mix ───╮");
   EXPECT_EQ(backend.row(1), "│          │");
@@ -29,14 +30,14 @@ TEST(Block, RoundedBordersWithTitlesOneColumnIn) {
 
 TEST(Block, LeftBorderOnlyAndNoBorder) {
   TestBackend backend(4, 3);
-  const Block strip{.borders = Borders::Left, .border_style = Style{}.fg(dim)};
+  const Block strip = Block().borders(Borders::Left).border_style(Style{}.fg(dim));
   backend.draw([&](Buffer& frame) { strip.render(frame.area(), frame); });
   EXPECT_EQ(backend.row(0), "│   ");
   EXPECT_EQ(backend.row(2), "│   ");
   EXPECT_EQ(backend.cell(0, 1).foreground, dim);
   EXPECT_EQ(strip.inner(Rect{2, 2, 4, 3}), (Rect{3, 2, 3, 3}));
 
-  const Block background{.style = Style{}.bg(Color::hex(0x181825))};
+  const Block background = Block().style(Style{}.bg(Color::hex(0x181825)));
   backend.draw([&](Buffer& frame) { background.render(frame.area(), frame); });
   EXPECT_EQ(backend.row(1), "    ");
   EXPECT_EQ(backend.cell(3, 2).background, Color::hex(0x181825));
@@ -45,7 +46,7 @@ TEST(Block, LeftBorderOnlyAndNoBorder) {
 
 TEST(Block, TinyAreasKeepTheBlockInside) {
   TestBackend backend(5, 5);
-  const Block block{.borders = Borders::All, .title = Line("Title")};
+  const Block block = Block().borders(Borders::All).title("Title");
   backend.draw([&](Buffer& frame) { block.render(Rect{1, 1, 2, 2}, frame); });
   EXPECT_EQ(backend.row(1), " ╭╮  ");
   EXPECT_EQ(backend.row(2), " ╰╯  ");

@@ -47,9 +47,9 @@ TEST(CellStyle, ModifiersAreAddedAndRemovedOneByOne) {
 
 TEST(CellStyle, StylesDrawnInTurnLayerLikeAreaThenLineThenSpan) {
   Cell cell;
-  cell.set_style(Style{}.bg(base));                   // the block's background
-  cell.set_style(Style{}.fg(track).bold());           // the line
-  cell.set_style(Style{}.fg(colors::cyan));           // the span
+  cell.set_style(Style{}.bg(base));          // the block's background
+  cell.set_style(Style{}.fg(track).bold());  // the line
+  cell.set_style(Style{}.fg(colors::cyan));  // the span
   EXPECT_EQ(cell.foreground, colors::cyan);
   EXPECT_EQ(cell.background, base);
   EXPECT_EQ(cell.modifiers, Modifier::Bold);

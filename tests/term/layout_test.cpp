@@ -87,13 +87,15 @@ TEST(Layout, TooSmallAreasFillFromTheFirstPartAndStayInside) {
 }
 
 TEST(Layout, LeftoverSpaceGoesToMinPartsOrElseTheLast) {
-  EXPECT_EQ(heights(split_vertical(Rect{0, 0, 1, 10}, std::vector<C>{C::min(2), C::length(1), C::min(2)})),
+  EXPECT_EQ(heights(split_vertical(Rect{0, 0, 1, 10},
+                                   std::vector<C>{C::min(2), C::length(1), C::min(2)})),
             (std::vector<int>{5, 1, 4}));
   EXPECT_EQ(heights(split_vertical(Rect{0, 0, 1, 10}, std::vector<C>{C::length(3), C::length(3)})),
             (std::vector<int>{3, 7}));
   // A part at the far edge of the coordinate space keeps inside it.
   const Rect far{65530, 0, 5, 1};
-  expect_tiles(far, split_horizontal(far, std::vector<C>{C::min(0), C::length(3)}), Direction::Horizontal);
+  expect_tiles(far, split_horizontal(far, std::vector<C>{C::min(0), C::length(3)}),
+               Direction::Horizontal);
 }
 
 }  // namespace

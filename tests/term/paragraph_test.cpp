@@ -12,10 +12,10 @@ const Color dim = Color::hex(0x6C7086);
 
 TEST(Paragraph, DrawsStyledSpansLeftAlignedAndCutsAtTheRightEdge) {
   TestBackend backend(10, 3);
-  const Paragraph paragraph{
-      .lines = {Line({Span("> ", Style{}.fg(dim)), Span("Vol:", Style{}.fg(fg).bold())}),
-                Line("a much longer line"), Line("漢字漢字漢字")},
-      .style = Style{}.bg(Color::hex(0x1E1E2E))};
+  const Paragraph paragraph =
+      Paragraph({Line({Span("> ", Style{}.fg(dim)), Span("Vol:", Style{}.fg(fg).bold())}),
+                 Line("a much longer line"), Line("漢字漢字漢字")})
+          .style(Style{}.bg(Color::hex(0x1E1E2E)));
   backend.draw([&](Buffer& frame) { paragraph.render(Rect{1, 0, 9, 3}, frame); });
   EXPECT_EQ(backend.row(0), " > Vol:   ");
   EXPECT_EQ(backend.row(1), " a much lo");
@@ -24,15 +24,15 @@ TEST(Paragraph, DrawsStyledSpansLeftAlignedAndCutsAtTheRightEdge) {
   EXPECT_EQ(backend.cell(3, 0).foreground, fg);
   EXPECT_TRUE(contains(backend.cell(3, 0).modifiers, Modifier::Bold));
   EXPECT_EQ(backend.cell(9, 0).background, Color::hex(0x1E1E2E));  // whole area styled
-  EXPECT_EQ(backend.cell(0, 0).background, colors::reset);          // outside the area
+  EXPECT_EQ(backend.cell(0, 0).background, colors::reset);         // outside the area
 }
 
 TEST(Paragraph, CentresLinesThatFitAndStartsWiderOnesAtTheLeft) {
   TestBackend backend(6, 3);
   Line override_left("ab");
   override_left.alignment = Alignment::Left;
-  const Paragraph paragraph{.lines = {Line("abc"), Line(" ▲ ▲ ▲ ▲"), override_left},
-                            .alignment = Alignment::Center};
+  const Paragraph paragraph =
+      Paragraph({Line("abc"), Line(" ▲ ▲ ▲ ▲"), override_left}).alignment(Alignment::Center);
   backend.draw([&](Buffer& frame) { paragraph.render(frame.area(), frame); });
   EXPECT_EQ(backend.row(0), " abc  ");
   EXPECT_EQ(backend.row(1), " ▲ ▲ ▲");
@@ -43,7 +43,7 @@ TEST(Paragraph, ScrollSkipsLinesAndLineStyleLiesUnderSpans) {
   TestBackend backend(4, 2);
   Line styled({Span("x", Style{}.fg(fg))});
   styled.style = Style{}.bg(colors::red).fg(dim);
-  const Paragraph paragraph{.lines = {Line("one"), Line("two"), styled}, .scroll = 1};
+  const Paragraph paragraph = Paragraph({Line("one"), Line("two"), styled}).scroll(1);
   backend.draw([&](Buffer& frame) { paragraph.render(frame.area(), frame); });
   EXPECT_EQ(backend.row(0), "two ");
   EXPECT_EQ(backend.row(1), "x   ");

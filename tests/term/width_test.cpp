@@ -37,9 +37,9 @@ TEST(Graphemes, KeepCombiningMarksWithTheirBase) {
 TEST(Graphemes, ReplaceControlCharactersAndInvalidUtf8) {
   const std::string replacement = "\xef\xbf\xbd";
   // C0, DEL and C1 (U+009B, the 8-bit CSI) could steer the terminal.
-  EXPECT_EQ(symbols("a\x1b[2Jb"),
-            (std::vector<std::string>{"a", replacement, "[", "2", "J", "b"}));
-  EXPECT_EQ(symbols("\x7f\xc2\x9b\t"), (std::vector<std::string>{replacement, replacement, replacement}));
+  EXPECT_EQ(symbols("a\x1b[2Jb"), (std::vector<std::string>{"a", replacement, "[", "2", "J", "b"}));
+  EXPECT_EQ(symbols("\x7f\xc2\x9b\t"),
+            (std::vector<std::string>{replacement, replacement, replacement}));
   EXPECT_EQ(symbols("x\xff\xc3"), (std::vector<std::string>{"x", replacement, replacement}));
   // A combining mark with nothing before it has no cell to go into.
   EXPECT_EQ(symbols("\xcc\x81z"), (std::vector<std::string>{"z"}));
