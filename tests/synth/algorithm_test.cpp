@@ -1,9 +1,10 @@
 #include "synth/algorithm.hpp"
-#include "synth/params.hpp"
 
 #include <gtest/gtest.h>
 
 #include <bit>
+
+#include "synth/params.hpp"
 
 namespace quorvelan::synth {
 namespace {
@@ -11,7 +12,9 @@ namespace {
 using algorithm::algorithm_entry;
 using algorithm::kAlgorithmTable;
 
-constexpr std::uint8_t operators_up_to(int count) { return static_cast<std::uint8_t>((1 << count) - 1); }
+constexpr std::uint8_t operators_up_to(int count) {
+  return static_cast<std::uint8_t>((1 << count) - 1);
+}
 
 TEST(AlgorithmTable, NumbersWrapModuloForty) {
   EXPECT_EQ(&algorithm_entry(40), &kAlgorithmTable[0]);
@@ -41,7 +44,8 @@ TEST(AlgorithmTable, ExtraEntriesHaveBothCarrierSetsAndOnlyNameOperatorsThatRun)
     EXPECT_EQ(a.carriers_a & ~running, 0);
     EXPECT_EQ(a.carriers_b & ~running, 0);
     EXPECT_EQ(a.feedback & ~running, 0);
-    for (int op = 0; op < 6; ++op) EXPECT_EQ(a.modulators[op] & ~running, 0) << "operator " << op + 1;
+    for (int op = 0; op < 6; ++op)
+      EXPECT_EQ(a.modulators[op] & ~running, 0) << "operator " << op + 1;
   }
 }
 
@@ -106,8 +110,10 @@ TEST(SynthParamIds, LiveIdsAreTheOnesThatReachSoundingVoices) {
   int live = 0;
   for (int id = 0; id < 256; ++id) live += params::is_live(static_cast<std::uint8_t>(id));
   EXPECT_EQ(live, 18 + 6);
-  for (std::uint8_t id : {0, 5, 6, 11, 12, 17, 36, 37, 45, 46, 47, 48}) EXPECT_TRUE(params::is_live(id)) << int(id);
-  for (std::uint8_t id : {18, 35, 38, 39, 40, 41, 42, 43, 44, 49, 54, 55}) EXPECT_FALSE(params::is_live(id)) << int(id);
+  for (std::uint8_t id : {0, 5, 6, 11, 12, 17, 36, 37, 45, 46, 47, 48})
+    EXPECT_TRUE(params::is_live(id)) << int(id);
+  for (std::uint8_t id : {18, 35, 38, 39, 40, 41, 42, 43, 44, 49, 54, 55})
+    EXPECT_FALSE(params::is_live(id)) << int(id);
 }
 
 }  // namespace
