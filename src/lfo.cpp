@@ -112,8 +112,9 @@ float advance(LfoRuntime& lfo, float seconds, float beats_per_second) {
   if (lfo.released || lfo.finished) return lfo.last_output;
   const LfoConfig& config = lfo.config;
   lfo.previous_phase = lfo.phase;
-  const float rate = config.sync ? beats_per_second / std::max(config.sync_division, kMinSyncDivision)
-                                 : config.rate;
+  const float rate = config.sync
+                         ? beats_per_second / std::max(config.sync_division, kMinSyncDivision)
+                         : config.rate;
   lfo.phase += seconds * rate;
   lfo.elapsed += seconds;
 
@@ -158,11 +159,16 @@ void apply_pending(LfoConfig& config, const PendingWrite& write) {
 
 float LfoRuntime::compute_output(float at) {
   switch (config.shape) {
-    case LfoShape::Sine: return std::sin(kTwoPi * at);
-    case LfoShape::Triangle: return at < 0.5f ? 4.0f * at - 1.0f : 3.0f - 4.0f * at;
-    case LfoShape::SawUp: return 2.0f * at - 1.0f;
-    case LfoShape::SawDown: return 1.0f - 2.0f * at;
-    case LfoShape::Square: return at < 0.5f ? 1.0f : -1.0f;
+    case LfoShape::Sine:
+      return std::sin(kTwoPi * at);
+    case LfoShape::Triangle:
+      return at < 0.5f ? 4.0f * at - 1.0f : 3.0f - 4.0f * at;
+    case LfoShape::SawUp:
+      return 2.0f * at - 1.0f;
+    case LfoShape::SawDown:
+      return 1.0f - 2.0f * at;
+    case LfoShape::Square:
+      return at < 0.5f ? 1.0f : -1.0f;
     case LfoShape::Exponential: {
       const float rise = 2.0f * at;
       const float fall = 2.0f * at - 1.0f;
@@ -251,7 +257,8 @@ void LfoProcessor::update(std::size_t frames, float sample_rate, double bpm,
       continue;
     }
     const float gain = fade_gain(config.fade, lfo.elapsed);
-    const float value = config.base_value + advance(lfo, seconds, beats_per_second) * gain * config.depth;
+    const float value =
+        config.base_value + advance(lfo, seconds, beats_per_second) * gain * config.depth;
     if (!std::isfinite(value)) {
       // Only a configuration holding NaN or infinity gets here: write nothing, start afresh.
       lfo.retrigger();
@@ -268,9 +275,9 @@ void LfoProcessor::update(std::size_t frames, float sample_rate, double bpm,
             // Pan is the one synth parameter that goes below 0; beyond -1..1 it would swap the
             // channel gains round.
             const bool pan = target.param_id == synth::params::kPan;
-            synth.set_param(target.track, target.param_id,
-                            pan ? std::clamp(value, -1.0f, 1.0f)
-                                : std::clamp(value, 0.0f, kMaxSynthValue));
+            synth.set_param(
+                target.track, target.param_id,
+                pan ? std::clamp(value, -1.0f, 1.0f) : std::clamp(value, 0.0f, kMaxSynthValue));
           } else if constexpr (std::is_same_v<Target, ModTarget::EffectParam>) {
             effects.set_param(target.effect, target.param, std::clamp(value, 0.0f, 1.0f));
           } else if constexpr (std::is_same_v<Target, ModTarget::SendLevel>) {

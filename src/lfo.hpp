@@ -138,12 +138,12 @@ float prev_sync_division(float value);
 
 // One LFO's running state and its private copy of the configuration.
 struct LfoRuntime {
-  float phase = 0.0f;  // cycles, 0..1 (One stops at 1, Half at 0.5)
-  float held_value = 0.0f;  // the current SampleAndHold value
-  float previous_phase = 0.0f;  // before this block's advance
+  float phase = 0.0f;                  // cycles, 0..1 (One stops at 1, Half at 0.5)
+  float held_value = 0.0f;             // the current SampleAndHold value
+  float previous_phase = 0.0f;         // before this block's advance
   std::uint32_t random_state = 12345;  // xorshift32, for SampleAndHold
-  float last_output = 0.0f;  // shape value of the last advance, before fade and depth
-  float elapsed = 0.0f;  // seconds since the last (re)trigger
+  float last_output = 0.0f;            // shape value of the last advance, before fade and depth
+  float elapsed = 0.0f;                // seconds since the last (re)trigger
   LfoConfig config;
   bool released = false;  // a Hold LFO whose note ended: output frozen
   bool finished = false;  // a One or Half LFO that reached its end: output frozen

@@ -55,14 +55,22 @@ LfoConfig probe(LfoShape shape, float rate_hz = 1.0f) {
 
 double expected_shape(LfoShape shape, double p) {
   switch (shape) {
-    case LfoShape::Sine: return std::sin(2.0 * std::numbers::pi * p);
-    case LfoShape::Triangle: return p < 0.5 ? 4 * p - 1 : 3 - 4 * p;
-    case LfoShape::SawUp: return 2 * p - 1;
-    case LfoShape::SawDown: return 1 - 2 * p;
-    case LfoShape::Square: return p < 0.5 ? 1 : -1;
-    case LfoShape::Exponential: return p < 0.5 ? 2 * (2 * p) * (2 * p) - 1 : 1 - 2 * (2 * p - 1) * (2 * p - 1);
-    case LfoShape::Ramp: return p < 0.5 ? 1 - 2 * (1 - 2 * p) * (1 - 2 * p) : 1 - 2 * (2 * p - 1) * (2 * p - 1);
-    case LfoShape::SampleAndHold: break;
+    case LfoShape::Sine:
+      return std::sin(2.0 * std::numbers::pi * p);
+    case LfoShape::Triangle:
+      return p < 0.5 ? 4 * p - 1 : 3 - 4 * p;
+    case LfoShape::SawUp:
+      return 2 * p - 1;
+    case LfoShape::SawDown:
+      return 1 - 2 * p;
+    case LfoShape::Square:
+      return p < 0.5 ? 1 : -1;
+    case LfoShape::Exponential:
+      return p < 0.5 ? 2 * (2 * p) * (2 * p) - 1 : 1 - 2 * (2 * p - 1) * (2 * p - 1);
+    case LfoShape::Ramp:
+      return p < 0.5 ? 1 - 2 * (1 - 2 * p) * (1 - 2 * p) : 1 - 2 * (2 * p - 1) * (2 * p - 1);
+    case LfoShape::SampleAndHold:
+      break;
   }
   return 0.0;
 }
@@ -384,7 +392,8 @@ TEST(LfoBaseValues, EditsMoveTheBaseOfTheLfosOnThatParameter) {
   rig.configure(2, on(ModTarget::SendLevel{1}));
   rig.configure(3, on(ModTarget::EffectParam{2, 0}));
 
-  rig.lfos.update_base_value(ModTarget(ModTarget::SynthParam{1, params::kFilterCutoff}).key(), 0.4f);
+  rig.lfos.update_base_value(ModTarget(ModTarget::SynthParam{1, params::kFilterCutoff}).key(),
+                             0.4f);
   rig.lfos.update_base_value(ModTarget(ModTarget::SendLevel{1}).key() | (7u << 16), 0.9f);
   rig.lfos.update_base_value(ModTarget(ModTarget::EffectParam{2, 1}).key(), 0.8f);
   rig.lfos.update_base_value(ModTarget(ModTarget::EffectParam{2, 0}).key(),
