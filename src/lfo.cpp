@@ -102,7 +102,7 @@ bool is_linked(const LfoConfig& config, std::uint8_t track) {
 // A positive fade fades the modulation out over that many seconds after each trigger, a negative
 // one fades it in.
 float fade_gain(float fade, float elapsed) {
-  if (fade == 0.0f || std::fabs(fade) < kMinFade) return 1.0f;
+  if (std::fabs(fade) < kMinFade) return 1.0f;
   const float progress = std::clamp(elapsed / std::fabs(fade), 0.0f, 1.0f);
   return fade > 0.0f ? 1.0f - progress : progress;
 }
@@ -118,19 +118,17 @@ float advance(LfoRuntime& lfo, float seconds, float beats_per_second) {
   lfo.phase += seconds * rate;
   lfo.elapsed += seconds;
 
+  // One runs a single cycle and Half half of one, then both stop where they ended.
+  const bool single_run =
+      config.trig_mode == LfoTrigMode::One || config.trig_mode == LfoTrigMode::Half;
+  const float end = config.trig_mode == LfoTrigMode::One ? 1.0f : 0.5f;
   float at = 0.0f;
-  if (config.trig_mode == LfoTrigMode::One && lfo.phase >= 1.0f) {
-    lfo.phase = 1.0f;
+  if (single_run && lfo.phase >= end) {
+    lfo.phase = end;
     lfo.finished = true;
-    at = wrap(config.phase_offset + 1.0f);
-  } else if (config.trig_mode == LfoTrigMode::Half && lfo.phase >= 0.5f) {
-    lfo.phase = 0.5f;
-    lfo.finished = true;
-    at = wrap(config.phase_offset + 0.5f);
+    at = wrap(config.phase_offset + end);
   } else {
-    if (config.trig_mode != LfoTrigMode::One && config.trig_mode != LfoTrigMode::Half) {
-      lfo.phase = wrap(lfo.phase);
-    }
+    if (!single_run) lfo.phase = wrap(lfo.phase);
     at = wrap(lfo.phase + config.phase_offset);
   }
   lfo.last_output = lfo.compute_output(at);
@@ -150,9 +148,37 @@ struct PendingWrite {
   float value = 0.0f;
 };
 
+using PendingWrites = std::array<std::optional<PendingWrite>, kLfoCount>;
+
 void apply_pending(LfoConfig& config, const PendingWrite& write) {
   if (write.param == 0) config.rate = std::clamp(write.value, 0.01f, 50.0f);
   if (write.param == 1) config.depth = std::clamp(write.value, -1.0f, 1.0f);
+}
+
+// Writes LFO `lfo`'s value into its target, within the target's limits.
+void write_target(std::size_t lfo, const ModTarget& target, float value,
+                  synth::engine::SynthEngine& synth, effects::rack::EffectRack& effects,
+                  std::array<float, 3>& send_levels, PendingWrites& pending) {
+  std::visit(
+      [&](auto at) {
+        using Target = decltype(at);
+        if constexpr (std::is_same_v<Target, ModTarget::SynthParam>) {
+          // Pan is the one synth parameter that goes below 0; beyond -1..1 it would swap the
+          // channel gains round.
+          const bool pan = at.param_id == synth::params::kPan;
+          synth.set_param(
+              at.track, at.param_id,
+              pan ? std::clamp(value, -1.0f, 1.0f) : std::clamp(value, 0.0f, kMaxSynthValue));
+        } else if constexpr (std::is_same_v<Target, ModTarget::EffectParam>) {
+          effects.set_param(at.effect, at.param, std::clamp(value, 0.0f, 1.0f));
+        } else if constexpr (std::is_same_v<Target, ModTarget::SendLevel>) {
+          if (at.send < send_levels.size()) send_levels[at.send] = std::clamp(value, 0.0f, 1.0f);
+        } else if constexpr (std::is_same_v<Target, ModTarget::LfoParam>) {
+          // Only a higher LFO, which runs later in this same block.
+          if (at.lfo < kLfoCount && at.lfo > lfo) pending[at.lfo] = PendingWrite{at.param, value};
+        }
+      },
+      target.value());
 }
 
 }  // namespace
@@ -190,12 +216,16 @@ float LfoRuntime::compute_output(float at) {
   return 0.0f;
 }
 
-void LfoRuntime::retrigger() {
+void LfoRuntime::restart() {
   phase = 0.0f;
   previous_phase = 0.0f;
-  released = false;
   finished = false;
   elapsed = 0.0f;
+}
+
+void LfoRuntime::retrigger() {
+  restart();
+  released = false;
 }
 
 void LfoProcessor::set_configs(const LfoConfigs& configs) {
@@ -203,12 +233,7 @@ void LfoProcessor::set_configs(const LfoConfigs& configs) {
     LfoRuntime& lfo = runtimes_[i];
     const bool target_changed = configs[i].target.key() != lfo.config.target.key();
     lfo.config = configs[i];
-    if (target_changed) {
-      lfo.phase = 0.0f;
-      lfo.previous_phase = 0.0f;
-      lfo.finished = false;
-      lfo.elapsed = 0.0f;
-    }
+    if (target_changed) lfo.restart();
   }
 }
 
@@ -245,7 +270,7 @@ void LfoProcessor::update(std::size_t frames, float sample_rate, double bpm,
                           std::array<float, 3>& send_levels) {
   const float seconds = static_cast<float>(frames) / sample_rate;
   const auto beats_per_second = static_cast<float>(bpm / 60.0);
-  std::array<std::optional<PendingWrite>, kLfoCount> pending{};
+  PendingWrites pending{};
 
   for (std::size_t i = 0; i < kLfoCount; ++i) {
     LfoRuntime& lfo = runtimes_[i];
@@ -267,31 +292,7 @@ void LfoProcessor::update(std::size_t frames, float sample_rate, double bpm,
       continue;
     }
     live_[i] = {config.target, value};
-
-    std::visit(
-        [&](auto target) {
-          using Target = decltype(target);
-          if constexpr (std::is_same_v<Target, ModTarget::SynthParam>) {
-            // Pan is the one synth parameter that goes below 0; beyond -1..1 it would swap the
-            // channel gains round.
-            const bool pan = target.param_id == synth::params::kPan;
-            synth.set_param(
-                target.track, target.param_id,
-                pan ? std::clamp(value, -1.0f, 1.0f) : std::clamp(value, 0.0f, kMaxSynthValue));
-          } else if constexpr (std::is_same_v<Target, ModTarget::EffectParam>) {
-            effects.set_param(target.effect, target.param, std::clamp(value, 0.0f, 1.0f));
-          } else if constexpr (std::is_same_v<Target, ModTarget::SendLevel>) {
-            if (target.send < send_levels.size()) {
-              send_levels[target.send] = std::clamp(value, 0.0f, 1.0f);
-            }
-          } else if constexpr (std::is_same_v<Target, ModTarget::LfoParam>) {
-            // Only a higher LFO, which runs later in this same block.
-            if (target.lfo < kLfoCount && target.lfo > i) {
-              pending[target.lfo] = PendingWrite{target.param, value};
-            }
-          }
-        },
-        config.target.value());
+    write_target(i, config.target, value, synth, effects, send_levels, pending);
   }
 }
 

@@ -151,6 +151,8 @@ struct LfoRuntime {
   // The shape's value at `at` (a phase, 0..1 in normal use), -1..1. SampleAndHold looks at the
   // stored phases instead and draws a new value when the cycle wrapped in this block.
   float compute_output(float at);
+  // Back to the cycle's start, as a new target does; a released Hold LFO stays released.
+  void restart();
   // Back to the cycle's start, as a linked note start does.
   void retrigger();
 };

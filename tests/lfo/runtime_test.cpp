@@ -7,6 +7,7 @@
 #include "effects/rack.hpp"
 #include "effects/signal.hpp"
 #include "lfo.hpp"
+#include "support/alloc_counter.hpp"
 #include "synth/engine.hpp"
 #include "synth/params.hpp"
 
@@ -282,6 +283,15 @@ TEST(LfoConfigs, OnlyATargetChangeRestartsAnLfo) {
   rig.configure(0, config);
   EXPECT_EQ(rig.lfos.runtime(0).phase, 0.0f);
   EXPECT_TRUE(rig.lfos.runtime(0).released) << "a target change keeps a release";
+
+  LfoConfig once = saw_in_mode(LfoTrigMode::One);
+  rig.configure(1, once);
+  rig.blocks(kBlocksPerSecond);
+  ASSERT_TRUE(rig.lfos.runtime(1).finished);
+  once.target = ModTarget::SendLevel{2};
+  rig.configure(1, once);
+  rig.blocks(1);
+  EXPECT_FLOAT_EQ(rig.value(1), 2.0f / 1024 - 1) << "a finished LFO runs again on a new target";
 }
 
 TEST(LfoTargets, SynthParametersStayWithinTheirLimitsAndPanWithinOneEachSide) {
@@ -419,6 +429,17 @@ TEST(LfoRobustness, ANonFiniteConfigurationWritesNothing) {
   rig.configure(0, config);
   rig.blocks(256);
   EXPECT_FLOAT_EQ(rig.send_levels[1], 1.0f);
+}
+
+TEST(LfoRobustness, UpdatingAllocatesNothing) {
+  Rig rig;
+  rig.configure(0, saw_in_mode(LfoTrigMode::Free, ModTarget::SynthParam{0, params::kDrive}));
+  rig.configure(1, saw_in_mode(LfoTrigMode::Trig, ModTarget::EffectParam{2, 0}));
+  rig.configure(2, saw_in_mode(LfoTrigMode::Hold, ModTarget::LfoParam{3, 0}));
+  rig.configure(3, probe(LfoShape::SampleAndHold));
+  const auto before = test_support::allocation_count();
+  rig.blocks(2000);
+  EXPECT_EQ(test_support::allocation_count(), before);
 }
 
 }  // namespace
