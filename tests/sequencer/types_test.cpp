@@ -22,18 +22,18 @@ TEST(NormalizeRecords, StartingValuesAreAlreadyInRange) {
   EXPECT_EQ(effects, starting_effects_params());
 }
 
-TEST(NormalizeRecords, PatchIndicesComeBackToTheEntryTheSynthPlays) {
+TEST(NormalizeRecords, UnknownFilterTypeBecomesTheOneTheSynthPlaysButTheAlgorithmStaysAsStored) {
   auto synth = starting_synth_params();
   synth.algorithm = 41;
   synth.filter_type = 6;
   normalize(synth);
-  EXPECT_EQ(synth.algorithm, 1);
+  EXPECT_EQ(synth.algorithm, 41);
   EXPECT_EQ(synth.filter_type, 1);
 
   synth.algorithm = 255;
   synth.filter_type = 5;
   normalize(synth);
-  EXPECT_EQ(synth.algorithm, 255 % 40);
+  EXPECT_EQ(synth.algorithm, 255);
   EXPECT_EQ(synth.filter_type, 5);
 }
 
