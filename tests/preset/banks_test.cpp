@@ -174,13 +174,16 @@ TEST_F(PresetBanks, UserPresetFilesInEveryAcceptedForm) {
 }
 
 TEST_F(PresetBanks, DisplayNameIsTheFileNameAndLoadedPatchesAreNormalised) {
+  TrackSynthParams stored = patch(47, 0.5f);
+  stored.filter_type = 9;
   write_file(presets_dir() / "Renamed.json",
-             R"({"name":"Original","version":2,"track":)" + json_of(patch(47, 0.5f)) + "}");
+             R"({"name":"Original","version":2,"track":)" + json_of(stored) + "}");
   PresetBank bank = user_bank();
   EXPECT_EQ(bank.presets, std::vector<std::string>{"Renamed"});
   auto loaded = load_from_bank(bank, 0);
   ASSERT_TRUE(loaded.has_value());
-  EXPECT_EQ(loaded->algorithm, 7);  // the entry the synth plays for 47
+  EXPECT_EQ(loaded->filter_type, 1);  // the type the synth plays for an unknown one
+  EXPECT_EQ(loaded->algorithm, 47);   // read modulo the table by the synth, so kept as stored
 }
 
 TEST_F(PresetBanks, UnsafeNamesAreRefusedAndTouchNothing) {
