@@ -44,8 +44,12 @@ Input::Input(int fd, const char* terminal_name) : fd_(fd), decoder_(terminal_nam
 Result<std::unique_ptr<Input>> Input::open(int fd, const char* terminal_name) {
   if (wake_read >= 0) return fail("Terminal input is already open");
   int pipe_fds[2];
-  if (::pipe2(pipe_fds, O_NONBLOCK | O_CLOEXEC) != 0) {
+  if (::pipe(pipe_fds) != 0) {
     return std::unexpected(errno_error("Failed to create the window-size wake pipe"));
+  }
+  for (const int end : pipe_fds) {
+    ::fcntl(end, F_SETFL, O_NONBLOCK);  // the handler must never block, nor the drain
+    ::fcntl(end, F_SETFD, FD_CLOEXEC);
   }
   wake_read = pipe_fds[0];
   wake_write = pipe_fds[1];
