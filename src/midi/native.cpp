@@ -1,16 +1,16 @@
 #include "midi/native.hpp"
 
-#include "error.hpp"
-#include "log.hpp"
-
 #include <RtMidi.h>
-#include <boost/lockfree/queue.hpp>
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 
 #include <algorithm>
 #include <array>
+#include <boost/lockfree/queue.hpp>
 #include <new>
+
+#include "error.hpp"
+#include "log.hpp"
 
 namespace quorvelan::midi::native {
 namespace {

@@ -3,14 +3,14 @@
 // Incoming messages are parsed on the MIDI service's thread and wait in a lock-free queue until
 // the main thread takes them.
 
-#include "midi/mod.hpp"
-
 #include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "midi/mod.hpp"
 
 namespace quorvelan::midi::native {
 

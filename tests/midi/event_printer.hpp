@@ -1,11 +1,11 @@
 #pragma once
 // Readable MidiEvents in test failure messages.
 
-#include "midi/mod.hpp"
-
 #include <ostream>
 #include <type_traits>
 #include <variant>
+
+#include "midi/mod.hpp"
 
 namespace quorvelan::midi {
 

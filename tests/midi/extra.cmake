@@ -3,7 +3,7 @@
 add_executable(midi_bus_tests ${CMAKE_CURRENT_LIST_DIR}/bus.cpp)
 target_include_directories(midi_bus_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
 target_compile_options(midi_bus_tests PRIVATE ${QUORVELAN_WARNINGS})
-target_link_libraries(midi_bus_tests PRIVATE quorvelan_core GTest::gtest GTest::gtest_main)
+target_link_libraries(midi_bus_tests PRIVATE quorvelan_core GTest::gmock GTest::gtest_main)
 
 add_test(NAME midi_jack_bus COMMAND midi_bus_tests --gtest_filter=JackMidiBus.*)
 set_tests_properties(midi_jack_bus PROPERTIES

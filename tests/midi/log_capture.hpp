@@ -2,8 +2,6 @@
 // Collects what one log target writes while it lives, at info level and above, as "level text"
 // lines, so tests can check the lines a user would find in the log file.
 
-#include "log.hpp"
-
 #include <spdlog/sinks/ostream_sink.h>
 
 #include <algorithm>
@@ -11,6 +9,8 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+
+#include "log.hpp"
 
 namespace test_support {
 

@@ -1,8 +1,8 @@
-#include "midi/mod.hpp"
-
 #include <gtest/gtest.h>
 
 #include <optional>
+
+#include "midi/mod.hpp"
 
 namespace quorvelan::midi {
 namespace {

@@ -1,10 +1,10 @@
-#include "midi/native.hpp"
-
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "midi/native.hpp"
 
 namespace quorvelan::midi::native {
 namespace {
@@ -26,7 +26,8 @@ TEST(PortNames, AnUnreadableNameKeepsItsPositionUnderAPlaceholder) {
 
 TEST(PortNames, AnEmptyNameCountsAsUnreadable) {
   // The MIDI library answers an unreadable name with an empty text.
-  const auto names = port_names(2, [](std::size_t i) { return std::optional<std::string>(i == 0 ? "" : "Keys:out"); });
+  const auto names = port_names(
+      2, [](std::size_t i) { return std::optional<std::string>(i == 0 ? "" : "Keys:out"); });
   EXPECT_EQ(names, (std::vector<std::string>{"(unnamed port 0)", "Keys:out"}));
 }
 
