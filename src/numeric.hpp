@@ -19,4 +19,12 @@ constexpr To saturating_cast(From value) {
   return static_cast<To>(value);
 }
 
+// Limits a value read from outside (a file, a message) to lo..hi; NaN gives lo, so that no
+// stored value can carry a NaN into the audio path.
+template <std::floating_point T>
+constexpr T clamp_finite(T value, T lo, T hi) {
+  if (std::isnan(value)) return lo;
+  return value < lo ? lo : (value > hi ? hi : value);
+}
+
 }  // namespace quorvelan

@@ -81,4 +81,12 @@ TrackSynthParams starting_synth_params();
 TrackMixerState starting_mixer_state();
 EffectsParams starting_effects_params();
 
+// Bring a record read from a file into the ranges the instrument can play. Table indices
+// (algorithm, filter type) come back to the entry the synth would play for them; mixer and effect
+// values to the ranges the editor keeps; a patch's float values, which the DX7 conversion may
+// legitimately take beyond the editor's ranges, only lose non-finite values.
+void normalize(TrackSynthParams& params);
+void normalize(TrackMixerState& mixer);
+void normalize(EffectsParams& effects);
+
 }  // namespace quorvelan::sequencer::types

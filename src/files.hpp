@@ -1,0 +1,24 @@
+#pragma once
+// Whole-file reads and crash-safe whole-file writes of the user's data.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "error.hpp"
+
+namespace quorvelan::files {
+
+// The path as log lines show it: in double quotes, with quotes, backslashes and control
+// characters escaped, and bytes that are not UTF-8 as \xNN.
+std::string debug_path(const std::filesystem::path& path);
+
+// The whole file, which must be UTF-8 text.
+Result<std::string> read_text(const std::filesystem::path& path);
+
+// Replaces the file with `bytes`, creating missing folders above it. The bytes go to a temporary
+// file beside it (whose name ends in ".tmp", so no listing shows it), reach the disk, and only
+// then take the file's place: a crash or a full disk leaves the old file as it was.
+Result<void> write_atomically(const std::filesystem::path& path, std::string_view bytes);
+
+}  // namespace quorvelan::files

@@ -1,0 +1,124 @@
+#include "files.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "support/temp_home.hpp"
+#include "utf8.hpp"
+
+namespace quorvelan::files {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Files : public test_support::TempHome {
+ protected:
+  static std::string contents(const fs::path& path) {
+    std::ostringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+  }
+  static std::vector<std::string> names_in(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+      names.push_back(entry.path().filename());
+    std::ranges::sort(names);
+    return names;
+  }
+};
+
+TEST_F(Files, WriteCreatesFoldersAndReplacesTheWholeFile) {
+  fs::path path = home() / "a" / "b" / "song.json";
+  ASSERT_TRUE(write_atomically(path, "a long first version"));
+  ASSERT_TRUE(write_atomically(path, "short"));
+  EXPECT_EQ(contents(path), "short");
+  EXPECT_EQ(names_in(path.parent_path()), std::vector<std::string>{"song.json"});
+  EXPECT_EQ(read_text(path), "short");
+}
+
+TEST_F(Files, AFailedWriteLeavesTheOldFileAndNoTemporary) {
+  fs::path path = home() / "song.json";
+  ASSERT_TRUE(write_atomically(path, "the only copy"));
+
+  // A disk that fills up mid-write: the file size limit makes the write fail the same way.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old_limit{};
+  ::getrlimit(RLIMIT_FSIZE, &old_limit);
+  rlimit small = old_limit;
+  small.rlim_cur = 4;
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  auto result = write_atomically(path, "a version too large for the disk");
+  ::setrlimit(RLIMIT_FSIZE, &old_limit);
+
+  ASSERT_FALSE(result);
+  EXPECT_EQ(result.error().message(),
+            "cannot write \"" + path.string() + "\": File too large (os error 27)");
+  EXPECT_EQ(contents(path), "the only copy");
+  EXPECT_EQ(names_in(home()), std::vector<std::string>{"song.json"});
+
+  // A target that cannot be replaced: the temporary file is removed again.
+  fs::create_directories(home() / "taken.json" / "inside");
+  auto blocked = write_atomically(home() / "taken.json", "x");
+  ASSERT_FALSE(blocked);
+  EXPECT_NE(blocked.error().message().find("cannot replace"), std::string::npos);
+  EXPECT_EQ(names_in(home()), (std::vector<std::string>{"song.json", "taken.json"}));
+
+  auto no_folder = write_atomically(home() / "song.json" / "x.json", "x");
+  ASSERT_FALSE(no_folder);
+  EXPECT_NE(no_folder.error().message().find("cannot create folder"), std::string::npos);
+}
+
+TEST_F(Files, ReadFailuresSayWhatWentWrong) {
+  EXPECT_EQ(read_text(home() / "none.json").error().message(),
+            "cannot read \"" + (home() / "none.json").string() +
+                "\": No such file or directory (os error 2)");
+  EXPECT_EQ(read_text(home()).error().message(),
+            "cannot read \"" + home().string() + "\": Is a directory (os error 21)");
+  std::ofstream(home() / "latin1.json") << "\"caf\xe9\"";
+  EXPECT_EQ(read_text(home() / "latin1.json").error().message(),
+            "cannot read \"" + (home() / "latin1.json").string() +
+                "\": stream did not contain valid UTF-8");
+}
+
+TEST(DebugPath, QuotesAndEscapes) {
+  EXPECT_EQ(debug_path("/home/me/.quorvelan/projects/a b.json"),
+            R"("/home/me/.quorvelan/projects/a b.json")");
+  EXPECT_EQ(debug_path("q\"b\\s\n\t\x1b"), R"("q\"b\\s\n\t\u{1b}")");
+  EXPECT_EQ(debug_path("B\xC3\xA4ss\xff"), "\"B\xC3\xA4ss\\xFF\"");
+}
+
+TEST(Utf8, ReplacesEachMaximalInvalidSequenceOnce) {
+  struct Case {
+    std::string bytes;
+    bool valid;
+    std::string repaired;
+  };
+  const std::string r = "\xEF\xBF\xBD";
+  const Case cases[] = {
+      {"plain", true, "plain"},
+      {"\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80", true, "\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80"},
+      {"a\xff"
+       "b",
+       false, "a" + r + "b"},
+      {"\xE2\x82", false, r},  // a cut three-byte sequence is one replacement
+      {"\xE2\x82"
+       "a",
+       false, r + "a"},
+      {"\xC0\x80", false, r + r},                  // overlong forms are two stray bytes
+      {"\xED\xA0\x80", false, r + r + r},          // an encoded surrogate
+      {"\xF4\x90\x80\x80", false, r + r + r + r},  // beyond U+10FFFF
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(utf8::is_valid(c.bytes), c.valid) << c.bytes;
+    EXPECT_EQ(utf8::to_valid(c.bytes), c.repaired) << c.bytes;
+  }
+}
+
+}  // namespace
+}  // namespace quorvelan::files

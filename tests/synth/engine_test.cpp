@@ -1,0 +1,206 @@
+#include "synth/engine.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "render_helpers.hpp"
+#include "support/alloc_counter.hpp"
+#include "synth/algorithm.hpp"
+#include "synth/params.hpp"
+
+namespace quorvelan::synth::engine {
+namespace {
+
+using synth_test::kRate;
+using synth_test::render;
+using voice::Voice;
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
+
+struct Engine : ::testing::Test {
+  SynthEngine engine{kRate};
+  Voice& voice(int index) { return engine.voice_allocator().voices()[index]; }
+  std::uint8_t id(int value) { return static_cast<std::uint8_t>(value); }
+};
+
+TEST_F(Engine, ANoteTakesItsTracksPatch) {
+  engine.set_param(2, params::kOpRatio + 3, 7.0f);
+  engine.set_param(2, params::kOpDecay + 3, 1.5f);
+  engine.set_param(2, params::kAmpSustain, 0.2f);
+  engine.set_param(2, params::kFilterType, 4.0f);
+  engine.note_on(2, 60, 127);
+  engine.note_on(1, 60, 127);
+  EXPECT_EQ(voice(0).operators[3].ratio, 7.0f);
+  EXPECT_EQ(voice(0).operators[3].envelope.decay(), 1.5f);
+  EXPECT_EQ(voice(0).amp_envelope.sustain(), 0.2f);
+  EXPECT_EQ(voice(0).filter_type, filter::FilterType::Hp2);
+  EXPECT_EQ(voice(1).operators[3].ratio, 3.0f) << "other tracks keep the defaults";
+  EXPECT_EQ(voice(1).algorithm, 1);
+  EXPECT_EQ(voice(1).filter_type, filter::FilterType::Lp2);
+}
+
+TEST_F(Engine, GainIsVelocityTimesTrackVolume) {
+  engine.note_on(0, 60, 127);
+  engine.note_on(0, 61, 64);
+  EXPECT_FLOAT_EQ(voice(0).gain, 0.8f);
+  EXPECT_FLOAT_EQ(voice(1).gain, 64.0f / 127.0f * 0.8f);
+}
+
+TEST_F(Engine, LiveParametersReachTheTracksSoundingVoices) {
+  engine.note_on(0, 60, 127);
+  engine.note_on(1, 60, 127);
+  engine.set_param(0, params::kOpRatio + 2, 2.5f);
+  engine.set_param(0, params::kOpLevel + 5, 0.1f);
+  engine.set_param(0, params::kOpFeedback + 4, 0.7f);
+  engine.set_param(0, params::kAlgorithm, 12.0f);
+  engine.set_param(0, params::kMix, 0.25f);
+  engine.set_param(0, params::kAmpRelease, 2.0f);
+  engine.set_param(0, params::kPan, -0.5f);
+  engine.set_param(0, params::kDrive, 0.3f);
+  const Voice& held = voice(0);
+  EXPECT_EQ(held.operators[2].ratio, 2.5f);
+  EXPECT_EQ(held.operators[5].level, 0.1f);
+  EXPECT_EQ(held.operators[4].feedback, 0.7f);
+  EXPECT_EQ(held.algorithm, 12);
+  EXPECT_EQ(held.mix, 0.25f);
+  EXPECT_EQ(held.amp_envelope.release_time(), 2.0f);
+  EXPECT_EQ(held.pan, -0.5f);
+  EXPECT_EQ(held.drive, 0.3f);
+  const Voice& other = voice(1);
+  EXPECT_EQ(other.operators[2].ratio, 1.0f);
+  EXPECT_EQ(other.algorithm, 1);
+  EXPECT_EQ(other.pan, 0.0f);
+}
+
+TEST_F(Engine, NextNoteParametersLeaveAHeldNoteAlone) {
+  engine.note_on(0, 60, 127);
+  render(engine, 256);
+  SynthEngine reference(kRate);
+  reference.note_on(0, 60, 127);
+  render(reference, 256);
+  for (int i = 18; i <= 35; ++i) engine.set_param(0, id(i), 0.77f);
+  for (int i = 38; i <= 44; ++i) engine.set_param(0, id(i), 0.33f);
+  for (int i = 49; i <= 54; ++i) engine.set_param(0, id(i), 2.0f);
+  EXPECT_EQ(synth_test::left_of(render(engine, 4800)),
+            synth_test::left_of(render(reference, 4800)));
+
+  engine.note_on(0, 62, 127);
+  const Voice& next = voice(1);
+  EXPECT_EQ(next.operators[0].envelope.attack(), 0.77f);
+  EXPECT_EQ(next.operators[5].envelope.sustain(), 0.77f);
+  EXPECT_EQ(next.operators[2].envelope.release_time(), 2.0f);
+  EXPECT_EQ(next.cutoff, 0.33f);
+  EXPECT_EQ(next.resonance, 0.33f);
+  EXPECT_EQ(next.filter_env_amount, 0.33f);
+  EXPECT_EQ(next.amp_envelope.attack(), 0.33f);
+  EXPECT_EQ(next.amp_envelope.sustain(), 0.33f);
+  EXPECT_EQ(next.filter_type, filter::FilterType::Lp1) << "0.33 truncates to 0";
+}
+
+TEST_F(Engine, VolumeRescalesHeldNotes) {
+  engine.note_on(0, 60, 100);
+  engine.note_on(0, 61, 50);
+  engine.note_on(1, 62, 100);
+  engine.set_param(0, params::kVolume, 0.4f);
+  EXPECT_FLOAT_EQ(voice(0).gain, 100.0f / 127.0f * 0.4f);
+  EXPECT_FLOAT_EQ(voice(1).gain, 50.0f / 127.0f * 0.4f);
+  EXPECT_FLOAT_EQ(voice(2).gain, 100.0f / 127.0f * 0.8f);
+  EXPECT_EQ(engine.patch(0).volume, 0.4f);
+
+  engine.set_param(0, params::kVolume, 0.0f);
+  engine.set_param(0, params::kVolume, 0.5f);
+  EXPECT_EQ(voice(0).gain, 0.5f) << "velocity scaling is lost through silence";
+  EXPECT_EQ(voice(1).gain, 0.5f);
+}
+
+TEST_F(Engine, AlgorithmAndFilterTypeValuesAreConvertedSafely) {
+  struct Case {
+    float value;
+    std::uint8_t algorithm;
+    std::uint8_t filter_type;
+  };
+  for (const auto& c : {Case{41.0f, 41, 1}, Case{3.9f, 3, 3}, Case{-3.5f, 0, 0}, Case{5.0f, 5, 5},
+                        Case{6.0f, 6, 1}, Case{1e9f, 255, 1}, Case{-1e9f, 0, 0}}) {
+    engine.set_param(0, params::kAlgorithm, c.value);
+    engine.set_param(0, params::kFilterType, c.value);
+    EXPECT_EQ(engine.patch(0).algorithm, c.algorithm) << c.value;
+    EXPECT_EQ(engine.patch(0).filter_type, c.filter_type) << c.value;
+  }
+  engine.set_param(0, params::kAlgorithm, 41.0f);
+  engine.note_on(0, 60, 127);
+  EXPECT_EQ(&algorithm::algorithm_entry(voice(0).algorithm), &algorithm::kAlgorithmTable[1]);
+}
+
+TEST_F(Engine, NonFiniteValuesAndUnknownIdsChangeNothing) {
+  engine.note_on(0, 60, 127);
+  const TrackPatch before = engine.patch(0);
+  const float gain = voice(0).gain;
+  for (int i = 0; i < params::kParamCount; ++i)
+    for (float bad : {kNaN, kInfinity, -kInfinity}) engine.set_param(0, id(i), bad);
+  for (int i = params::kParamCount; i < 256; ++i) engine.set_param(0, id(i), 0.5f);
+  EXPECT_EQ(std::memcmp(&before, &engine.patch(0), sizeof(TrackPatch)), 0);
+  EXPECT_EQ(voice(0).gain, gain);
+  EXPECT_EQ(voice(0).pan, 0.0f);
+  for (const auto& frame : render(engine, 4800)) ASSERT_TRUE(std::isfinite(frame.left));
+}
+
+TEST_F(Engine, TracksAboveThreeSharePatchesButNotVoices) {
+  engine.set_param(5, params::kOpRatio, 3.0f);
+  EXPECT_EQ(engine.patch(1).op_ratio[0], 3.0f);
+  engine.note_on(5, 60, 127);
+  engine.note_on(1, 60, 127);
+  EXPECT_EQ(voice(0).track, 5);
+  EXPECT_EQ(voice(0).operators[0].ratio, 3.0f);
+  engine.set_param(5, params::kPan, 1.0f);
+  EXPECT_EQ(voice(0).pan, 1.0f);
+  EXPECT_EQ(voice(1).pan, 0.0f) << "live changes match the full track number";
+}
+
+TEST_F(Engine, PeaksAreKeptPerTrackUntilTaken) {
+  synth_test::make_sine_patch(engine, 2);
+  engine.set_param(2, params::kPan, -1.0f);
+  engine.note_on(2, 69, 127);
+  render(engine, 4800);
+  const auto peaks = engine.take_peaks();
+  EXPECT_NEAR(peaks[2].left, 0.8f, 0.001f);
+  EXPECT_NEAR(peaks[2].right, 0.0f, 1e-6f);
+  EXPECT_EQ(peaks[0].left, 0.0f);
+  EXPECT_EQ(engine.take_peaks()[2].left, 0.0f);
+}
+
+TEST_F(Engine, RendersSixteenVoicesWithoutAllocating) {
+  for (std::uint8_t track = 0; track < 4; ++track) {
+    engine.set_param(track, params::kAlgorithm, 8.0f + track);
+    engine.set_param(track, params::kOpFeedback + 5, 0.6f);
+    engine.set_param(track, params::kFilterCutoff, 0.4f);
+    engine.set_param(track, params::kFilterEnvAmount, 0.5f);
+    engine.set_param(track, params::kDrive, 0.4f);
+  }
+  std::array<voice::StereoFrame, synth_test::kBlock> block{};
+  engine.render(block);  // first use builds the sine table
+  const auto before = test_support::allocation_count();
+  for (std::uint8_t n = 0; n < 16; ++n) engine.note_on(n % 4, 48 + n, 100);
+  engine.voice_allocator().set_sustain(0, true);
+  float peak = 0.0f;
+  for (int b = 0; b < 5 * 48000 / synth_test::kBlock; ++b) {
+    if (b % 750 == 0)
+      engine.note_on(static_cast<std::uint8_t>(b % 4), static_cast<std::uint8_t>(60 + b % 12), 90);
+    if (b % 500 == 0) engine.voice_allocator().release(0, 48);
+    if (b % 300 == 0)
+      engine.set_param(static_cast<std::uint8_t>(b % 4), params::kVolume, 0.5f + 0.001f * (b % 7));
+    engine.render(block);
+    for (const auto& f : block) peak = std::max(peak, std::fabs(f.left));
+    engine.take_peaks();
+  }
+  engine.voice_allocator().set_sustain(0, false);
+  EXPECT_EQ(test_support::allocation_count(), before);
+  EXPECT_GT(peak, 0.0f);
+  EXPECT_EQ(engine.voice_allocator().voices().size(), 16u);
+}
+
+}  // namespace
+}  // namespace quorvelan::synth::engine
