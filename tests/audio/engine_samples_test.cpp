@@ -82,19 +82,18 @@ TEST(SampleConversion, BuffersConvertSampleBySample) {
   EXPECT_EQ(u16, (std::vector<std::uint16_t>{49152, 0, 32768, 65535}));
 }
 
-struct Rings {
+struct StreamUnderTest {
   messages::AudioProducer commands;
   messages::FeedbackConsumer feedback;
+  std::unique_ptr<StreamRenderer> renderer;
 };
 
-std::unique_ptr<StreamRenderer> renderer(SampleFormat format, std::uint16_t channels,
-                                         Rings* rings = nullptr) {
-  auto [command_producer, commands] = messages::make_audio_ring();
-  auto [feedback, feedback_consumer] = messages::make_feedback_ring();
-  auto result = std::make_unique<StreamRenderer>(StreamConfig{48000, channels, format},
-                                                 std::move(commands), std::move(feedback));
-  if (rings) *rings = {std::move(command_producer), std::move(feedback_consumer)};
-  return result;
+StreamUnderTest make_stream(SampleFormat format, std::uint16_t channels) {
+  auto [commands, command_end] = messages::make_audio_ring();
+  auto [feedback_end, feedback] = messages::make_feedback_ring();
+  auto renderer = std::make_unique<StreamRenderer>(StreamConfig{48000, channels, format},
+                                                   std::move(command_end), std::move(feedback_end));
+  return {std::move(commands), std::move(feedback), std::move(renderer)};
 }
 
 // Fills the command ring; the state empties it when it renders a buffer.
@@ -105,25 +104,27 @@ void fill_command_ring(messages::AudioProducer& commands) {
 
 TEST(StreamRenderer, EveryFormatStartsFromSilence) {
   std::vector<float> f32(512, 0.7f);
-  renderer(SampleFormat::F32, 2)->render(f32.data(), f32.size());
+  make_stream(SampleFormat::F32, 2).renderer->render(f32.data(), f32.size());
   EXPECT_EQ(f32, std::vector<float>(512, 0.0f));
 
   std::vector<std::int16_t> i16(512, 123);
-  renderer(SampleFormat::I16, 2)->render(i16.data(), i16.size());
+  make_stream(SampleFormat::I16, 2).renderer->render(i16.data(), i16.size());
   EXPECT_EQ(i16, std::vector<std::int16_t>(512, 0));
 
   std::vector<std::int32_t> i32(512, 123);
-  renderer(SampleFormat::I32, 2)->render(i32.data(), i32.size());
+  make_stream(SampleFormat::I32, 2).renderer->render(i32.data(), i32.size());
   EXPECT_EQ(i32, std::vector<std::int32_t>(512, 0));
 
   std::vector<std::uint16_t> u16(512, 123);
-  renderer(SampleFormat::U16, 2)->render(u16.data(), u16.size());
+  make_stream(SampleFormat::U16, 2).renderer->render(u16.data(), u16.size());
   EXPECT_EQ(u16, std::vector<std::uint16_t>(512, 32768));
 }
 
 TEST(StreamRenderer, RendersWithoutAllocatingUntilTheHostAsksForMoreThanEver) {
-  auto integer = renderer(SampleFormat::I16, 2);
-  auto floating = renderer(SampleFormat::F32, 2);
+  auto integer_stream = make_stream(SampleFormat::I16, 2);
+  auto floating_stream = make_stream(SampleFormat::F32, 2);
+  auto& integer = integer_stream.renderer;
+  auto& floating = floating_stream.renderer;
   EXPECT_EQ(integer->scratch_capacity(), StreamRenderer::initial_scratch_samples);
   std::vector<std::int16_t> i16(10000);
   std::vector<float> f32(10000);
@@ -143,30 +144,28 @@ TEST(StreamRenderer, RendersWithoutAllocatingUntilTheHostAsksForMoreThanEver) {
 }
 
 TEST(StreamRenderer, AStreamWithoutChannelsRendersNothing) {
-  Rings rings;
-  auto stream = renderer(SampleFormat::F32, 0, &rings);
-  fill_command_ring(rings.commands);
+  auto stream = make_stream(SampleFormat::F32, 0);
+  fill_command_ring(stream.commands);
   std::vector<float> out(256, 0.3f);
-  stream->render(out.data(), out.size());
+  stream.renderer->render(out.data(), out.size());
   EXPECT_EQ(out, std::vector<float>(256, 0.0f));
-  EXPECT_FALSE(rings.commands.push(messages::note_off(0, 60)))
+  EXPECT_FALSE(stream.commands.push(messages::note_off(0, 60)))
       << "the state ran and drained its messages";
 }
 
 TEST(StreamRenderer, StreamErrorsAreLoggedAndALostDeviceSilencesTheStream) {
   const test_support::LogCapture log("quorvelan::audio::engine");
-  Rings rings;
-  auto stream = renderer(SampleFormat::I32, 2, &rings);
-  stream->error("underrun", false);
+  auto stream = make_stream(SampleFormat::I32, 2);
+  stream.renderer->error("underrun", false);
   EXPECT_TRUE(log.contains("error Audio stream error: underrun"));
 
-  stream->error("device unplugged", true);
+  stream.renderer->error("device unplugged", true);
   EXPECT_TRUE(log.contains("error Audio stream error: device unplugged"));
-  fill_command_ring(rings.commands);
+  fill_command_ring(stream.commands);
   std::vector<std::int32_t> out(256, 5);
-  stream->render(out.data(), out.size());
+  stream.renderer->render(out.data(), out.size());
   EXPECT_EQ(out, std::vector<std::int32_t>(256, 0));
-  EXPECT_FALSE(rings.commands.push(messages::note_off(0, 60)))
+  EXPECT_FALSE(stream.commands.push(messages::note_off(0, 60)))
       << "the state went on rendering after the device was lost";
 }
 
