@@ -31,6 +31,7 @@ class JackWatch {
   _jack_client* client_ = nullptr;
   OnShutdown on_shutdown_;
   std::atomic<bool> server_gone_{false};
+  std::atomic<bool> reported_{false};  // on_shutdown has returned
 };
 
 }  // namespace quorvelan::audio::jack_watch

@@ -8,6 +8,8 @@
 #include <thread>
 #include <utility>
 
+#include <fmt/format.h>
+
 #include "audio/jack_watch.hpp"
 #include "log.hpp"
 
@@ -74,11 +76,10 @@ thread_local RtAudioStream* current_stream = nullptr;
 
 class RtAudioStream final : public host::OutputStream {
  public:
-  RtAudioStream(RtAudio::Api api, DeviceId device, const StreamConfig& config,
+  // `audio` is a fresh RtAudio without a stream, `device` its number for the device.
+  RtAudioStream(std::unique_ptr<RtAudio> audio, unsigned int device, const StreamConfig& config,
                 std::unique_ptr<host::StreamClient> client)
-      : audio_(std::make_unique<RtAudio>(api)),
-        client_(std::move(client)),
-        samples_per_frame_(config.channels) {
+      : audio_(std::move(audio)), client_(std::move(client)), samples_per_frame_(config.channels) {
     RtAudio::StreamParameters output{device, config.channels, 0};
     RtAudio::StreamOptions options;
     options.streamName = stream_name;
@@ -86,7 +87,7 @@ class RtAudioStream final : public host::OutputStream {
     audio_->openStream(&output, nullptr, rtaudio_format(config.format), config.sample_rate,
                        &frames, &RtAudioStream::render_callback, this, &options,
                        &RtAudioStream::error_callback);
-    if (api == RtAudio::UNIX_JACK) {
+    if (audio_->getCurrentApi() == RtAudio::UNIX_JACK) {
       jack_ = jack_watch::JackWatch::start([this](const std::string& reason) {
         client_->error("JACK server shut down: " + reason, true);
       });
@@ -162,6 +163,9 @@ class RtAudioStream final : public host::OutputStream {
   std::string start_failure_;
 };
 
+// RtAudio numbers devices by their place in a fresh enumeration, which shifts whenever a JACK
+// client comes or goes; so a device is handed out as a handle to its name and found again by
+// that name each time it is used.
 class RtAudioHost final : public host::Host {
  public:
   RtAudioHost() : api_(choose_api()), lister_(api_) {}
@@ -170,8 +174,9 @@ class RtAudioHost final : public host::Host {
     try {
       std::vector<DeviceId> devices;
       const auto count = lister_.getDeviceCount();
-      for (DeviceId device = 0; device < count; ++device) {
-        if (lister_.getDeviceInfo(device).outputChannels > 0) devices.push_back(device);
+      for (unsigned int index = 0; index < count; ++index) {
+        const auto info = lister_.getDeviceInfo(index);
+        if (is_readable_output(info)) devices.push_back(handle(info.name));
       }
       return devices;
     } catch (const RtAudioError& error) {
@@ -179,39 +184,40 @@ class RtAudioHost final : public host::Host {
     }
   }
 
-  Result<std::string> device_name(DeviceId device) override {
-    const auto info = device_info(device);
-    if (!info) return std::unexpected(info.error());
-    if (!info->probed || info->name.empty()) return fail("the device could not be read");
-    return info->name;
-  }
+  Result<std::string> device_name(DeviceId device) override { return names_.at(device); }
 
   std::optional<DeviceId> default_output_device() override {
     try {
       if (lister_.getDeviceCount() == 0) return std::nullopt;
-      const auto device = lister_.getDefaultOutputDevice();
-      if (lister_.getDeviceInfo(device).outputChannels == 0) return std::nullopt;
-      return device;
+      const auto info = lister_.getDeviceInfo(lister_.getDefaultOutputDevice());
+      if (!is_readable_output(info)) return std::nullopt;
+      return handle(info.name);
     } catch (const RtAudioError&) {
       return std::nullopt;
     }
   }
 
   Result<StreamConfig> default_output_config(DeviceId device) override {
-    const auto info = device_info(device);
-    if (!info) return std::unexpected(info.error());
-    if (!info->probed || info->outputChannels == 0) return fail("the device has no output");
-    // Stereo where the device offers it: a sound server's "default" reports its channel limit
-    // (often thousands), not a layout.
-    const auto channels = static_cast<std::uint16_t>(std::min(info->outputChannels, 2u));
-    return StreamConfig{info->preferredSampleRate, channels, preferred_format(info->nativeFormats)};
+    try {
+      const auto index = find(lister_, device);
+      if (!index) return std::unexpected(index.error());
+      const auto info = lister_.getDeviceInfo(*index);
+      // Stereo where the device offers it: a sound server's "default" reports its channel
+      // limit (often thousands), not a layout.
+      const auto channels = static_cast<std::uint16_t>(std::min(info.outputChannels, 2u));
+      return StreamConfig{info.preferredSampleRate, channels, preferred_format(info.nativeFormats)};
+    } catch (const RtAudioError& error) {
+      return std::unexpected(library_error(error));
+    }
   }
 
   bool try_output_config(DeviceId device, const StreamConfig& config) override {
     if (config.format == SampleFormat::U16) return false;
     try {
       RtAudio test(api_);
-      RtAudio::StreamParameters output{device, config.channels, 0};
+      const auto index = find(test, device);
+      if (!index) return false;
+      RtAudio::StreamParameters output{*index, config.channels, 0};
       RtAudio::StreamOptions options;
       options.streamName = stream_name;
       unsigned int frames = buffer_frames;
@@ -229,23 +235,41 @@ class RtAudioHost final : public host::Host {
       std::unique_ptr<host::StreamClient> client) override {
     if (config.format == SampleFormat::U16) return fail("RtAudio has no unsigned 16-bit samples");
     try {
-      return std::make_unique<RtAudioStream>(api_, device, config, std::move(client));
+      auto audio = std::make_unique<RtAudio>(api_);
+      const auto index = find(*audio, device);
+      if (!index) return std::unexpected(index.error());
+      return std::make_unique<RtAudioStream>(std::move(audio), *index, config, std::move(client));
     } catch (const RtAudioError& error) {
       return std::unexpected(library_error(error));
     }
   }
 
  private:
-  Result<RtAudio::DeviceInfo> device_info(DeviceId device) {
-    try {
-      return lister_.getDeviceInfo(device);
-    } catch (const RtAudioError& error) {
-      return std::unexpected(library_error(error));
+  static bool is_readable_output(const RtAudio::DeviceInfo& info) {
+    return info.probed && !info.name.empty() && info.outputChannels > 0;
+  }
+
+  DeviceId handle(const std::string& name) {
+    const auto found = std::ranges::find(names_, name);
+    if (found != names_.end()) return static_cast<DeviceId>(found - names_.begin());
+    names_.push_back(name);
+    return static_cast<DeviceId>(names_.size() - 1);
+  }
+
+  // The device's number in `audio`'s enumeration now.
+  Result<unsigned int> find(RtAudio& audio, DeviceId device) {
+    const auto& name = names_.at(device);
+    const auto count = audio.getDeviceCount();
+    for (unsigned int index = 0; index < count; ++index) {
+      const auto info = audio.getDeviceInfo(index);
+      if (is_readable_output(info) && info.name == name) return index;
     }
+    return fail(fmt::format("Audio device '{}' is gone", name));
   }
 
   RtAudio::Api api_;
   RtAudio lister_;
+  std::vector<std::string> names_;  // indexed by DeviceId
 };
 
 }  // namespace
