@@ -2,12 +2,12 @@
 // output port of its own; and on a machine with no MIDI system at all.
 
 #include <RtMidi.h>
+#include <fmt/format.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -30,18 +30,18 @@ constexpr const char* kLogTarget = "quorvelan::midi::native";
 // With an ALSA sequencer present, ports are listed from it rather than from JACK.
 bool alsa_sequencer_present() { return std::filesystem::exists("/dev/snd/seq"); }
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
-std::optional<MidiEvent> receive_before(MidiInput& input, Clock::time_point deadline) {
+std::optional<MidiEvent> receive_before(MidiInput& input, SteadyClock::time_point deadline) {
   do {
     if (auto event = input.try_receive()) return event;
     std::this_thread::sleep_for(1ms);
-  } while (Clock::now() < deadline);
+  } while (SteadyClock::now() < deadline);
   return std::nullopt;
 }
 
 std::optional<MidiEvent> receive_within(MidiInput& input, std::chrono::milliseconds timeout) {
-  return receive_before(input, Clock::now() + timeout);
+  return receive_before(input, SteadyClock::now() + timeout);
 }
 
 // Marks the messages that prove the connection carries data; the tests send nothing like it.
@@ -50,9 +50,13 @@ const MidiEvent kHandshake = MidiEvent::ControlChange{15, 127, 127};
 // A JACK MIDI output port of this program, the sending end of the bus.
 class Sender {
  public:
-  Sender() : out_(RtMidi::UNIX_JACK, "quorvelan-test-sender") { out_.openVirtualPort("out"); }
+  explicit Sender(const std::string& client = "quorvelan-test-sender")
+      : out_(RtMidi::UNIX_JACK, client), port_name_(client + ":out") {
+    out_.openVirtualPort("out");
+  }
 
   static constexpr const char* kPortName = "quorvelan-test-sender:out";
+  const std::string& port_name() const { return port_name_; }
 
   void send(Bytes message) { out_.sendMessage(&message); }
 
@@ -61,7 +65,7 @@ class Sender {
   bool wait_for_connection(MidiInput& input) {
     for (int attempt = 0; attempt < 50; ++attempt) {
       send({0xBF, 127, 127});
-      const auto deadline = Clock::now() + 100ms;
+      const auto deadline = SteadyClock::now() + 100ms;
       while (const auto event = receive_before(input, deadline)) {
         if (*event == kHandshake) return true;
       }
@@ -78,6 +82,7 @@ class Sender {
 
  private:
   RtMidiOut out_;
+  std::string port_name_;
 };
 
 // Takes events until `count` have arrived that are not handshakes, or two seconds pass.
@@ -129,6 +134,22 @@ TEST_F(JackMidiBus, TheSendersPortIsListedAndOpensUnderItsName) {
   // The program shows up on the bus as the client "Quorvelan" with its port "quorvelan-input".
   const auto inputs = sender.input_ports();
   EXPECT_NE(std::ranges::find(inputs, "Quorvelan:quorvelan-input"), inputs.end());
+}
+
+TEST_F(JackMidiBus, APortsPositionInTheListIsThePortThatOpens) {
+  Sender other("quorvelan-test-other");
+  const auto ports = list_midi_ports();
+  const auto position = position_of(ports, other.port_name());
+  ASSERT_LT(position, ports.size()) << "not listed";
+  auto input = MidiInput::new_with_port(position);
+  ASSERT_TRUE(input.has_value());
+  EXPECT_EQ(input->port_name(), other.port_name());
+  ASSERT_TRUE(other.wait_for_connection(*input));
+
+  sender.send({0x90, 1, 1});
+  other.send({0x90, 2, 2});
+  EXPECT_EQ(receive_events(*input, 1), (std::vector<MidiEvent>{MidiEvent::NoteOn{0, 2, 2}}));
+  EXPECT_EQ(receive_within(*input, 100ms), std::nullopt);
 }
 
 TEST_F(JackMidiBus, MessagesArriveAsEventsInOrder) {
