@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "audio/engine_log_capture.hpp"
 #include "files.hpp"
 #include "json/codec.hpp"
 #include "preset.hpp"
 #include "sequencer/pattern_json.hpp"
-#include "support/log_capture.hpp"
 #include "support/temp_home.hpp"
 
 namespace quorvelan::preset {

@@ -6,8 +6,8 @@
 #include <limits>
 #include <string>
 
+#include "audio/engine_log_capture.hpp"
 #include "files.hpp"
-#include "support/log_capture.hpp"
 #include "support/temp_home.hpp"
 
 namespace quorvelan::sequencer::project {
