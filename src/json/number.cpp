@@ -1,7 +1,8 @@
 #include "json/number.hpp"
 
+#include <fmt/format.h>
+
 #include <charconv>
-#include <cstdlib>
 #include <string_view>
 
 namespace quorvelan::json {
@@ -17,47 +18,34 @@ struct PlainBand {
 template <class Float>
 std::string format_shortest(Float value, PlainBand band) {
   char buffer[64];
-  auto [end, ec] =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+  auto end =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific).ptr;
   std::string_view scientific(buffer, end - buffer);  // "-d.ddde+XX", shortest round-trip digits
 
-  std::string text;
-  if (scientific.front() == '-') {
-    text = "-";
-    scientific.remove_prefix(1);
-  }
+  std::string_view sign = scientific.front() == '-' ? "-" : "";
+  scientific.remove_prefix(sign.size());
   auto e = scientific.find('e');
-  std::string digits;
-  for (char c : scientific.substr(0, e)) {
-    if (c != '.') digits += c;
-  }
-  int exponent = std::atoi(std::string(scientific.substr(e + 1)).c_str());
+  std::string digits(scientific.substr(0, e));
+  std::erase(digits, '.');
+  std::string_view exponent_text = scientific.substr(e + 1);
+  if (exponent_text.front() == '+') exponent_text.remove_prefix(1);
+  int exponent = 0;
+  std::from_chars(exponent_text.data(), exponent_text.data() + exponent_text.size(), exponent);
   int length = static_cast<int>(digits.size());
-  int kk = exponent + 1;
-  int k = kk - length;  // exponent of the last digit
+  int kk = exponent + 1;  // 10^(kk-1) <= |value| < 10^kk
+  int k = kk - length;    // exponent of the last digit
 
   if (k >= 0 && kk <= band.highest) {
-    text += digits;
-    text.append(k, '0');
-    text += ".0";
-  } else if (kk > 0 && kk <= band.highest) {
-    text += digits.substr(0, kk);
-    text += '.';
-    text += digits.substr(kk);
-  } else if (kk > band.lowest && kk <= 0) {
-    text += "0.";
-    text.append(-kk, '0');
-    text += digits;
-  } else {
-    text += digits.front();
-    if (length > 1) {
-      text += '.';
-      text += digits.substr(1);
-    }
-    text += 'e';
-    text += std::to_string(kk - 1);
+    return fmt::format("{}{}{}.0", sign, digits, std::string(k, '0'));
   }
-  return text;
+  if (kk > 0 && kk <= band.highest) {
+    return fmt::format("{}{}.{}", sign, digits.substr(0, kk), digits.substr(kk));
+  }
+  if (kk > band.lowest && kk <= 0) {
+    return fmt::format("{}0.{}{}", sign, std::string(-kk, '0'), digits);
+  }
+  std::string_view rest = std::string_view(digits).substr(1);
+  return fmt::format("{}{}{}{}e{}", sign, digits.front(), rest.empty() ? "" : ".", rest, kk - 1);
 }
 
 }  // namespace

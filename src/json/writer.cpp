@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "json/number.hpp"
+#include "utf8.hpp"
 
 namespace quorvelan::json {
 
@@ -88,6 +89,12 @@ void Writer::number(double value) {
 
 void Writer::string(std::string_view text) {
   before_value();
+  if (!utf8::is_valid(text)) {
+    // Written as is, the file would never read again.
+    if (!failure_)
+      failure_ = Error(fmt::format("cannot store text that is not UTF-8 in `{}`", path()));
+    return;
+  }
   out_ += '"';
   for (char c : text) {
     switch (c) {

@@ -2,8 +2,8 @@
 // A writer of pretty JSON text: two-space indentation, one member or element per line, "[]" and
 // "{}" when empty, and no line break after the last closing bracket.
 //
-// A non-finite float has no JSON form; the writer refuses it and names where it stood, so the
-// caller fails before any file is touched.
+// A non-finite float or text that is not UTF-8 has no JSON form; the writer refuses it and names
+// where it stood, so the caller fails before any file is touched.
 
 #include <cstdint>
 #include <optional>

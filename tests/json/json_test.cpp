@@ -264,12 +264,15 @@ TEST(JsonText, EveryF32AndF64ReadsBackFromItsShortestText) {
   }
 }
 
-TEST(JsonText, RefusesToWriteNonFiniteNumbersNamingWhereTheyStand) {
+TEST(JsonText, RefusesToWriteWhatCouldNotBeReadBackNamingWhereItStands) {
   TrackSynthParams params = sequencer::types::starting_synth_params();
   params.op_ratios[3] = std::numeric_limits<float>::infinity();
   auto text = to_text(std::vector<TrackSynthParams>{params, params});
   ASSERT_FALSE(text);
   EXPECT_EQ(text.error().message(), "cannot store the non-finite number inf in `[0].op_ratios[3]`");
+
+  EXPECT_EQ(to_text(std::vector<std::string>{"ok", "caf\xe9"}).error().message(),
+            "cannot store text that is not UTF-8 in `[1]`");
 
   TrackMixerState mixer;
   mixer.reverb_send = std::nanf("");
