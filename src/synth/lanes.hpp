@@ -66,10 +66,11 @@ inline Lanes tanh(Lanes x) {
        3.33332819422e-1f) *
           z * x +
       x;
-  // e^y for y = 2|x| in 0..18; above |x| = 9 the result rounds to 1 anyway.
+  // e^y for y = 2|x| in 0..18 (above |x| = 9 the result rounds to 1 anyway): y = n ln 2 + r.
   const Lanes y = 2.0f * (a < 9.0f ? a : 9.0f);
-  const Lanes n = floor(y * 1.44269504088896341f + 0.5f);
-  const Lanes r = (y - n * 0.693359375f) - n * -2.12194440e-4f;
+  const LaneInts n = __builtin_convertvector(y * 1.44269504088896341f + 0.5f, LaneInts);  // y >= 0
+  const Lanes n_float = __builtin_convertvector(n, Lanes);
+  const Lanes r = (y - n_float * 0.693359375f) - n_float * -2.12194440e-4f;
   const Lanes p = (((((1.9875691500e-4f * r + 1.3981999507e-3f) * r + 8.3334519073e-3f) * r +
                      4.1665795894e-2f) *
                         r +
@@ -78,9 +79,7 @@ inline Lanes tanh(Lanes x) {
                    5.0000001201e-1f) *
                       r * r +
                   r + 1.0f;
-  const LaneInts exponent = (__builtin_convertvector(n, LaneInts) + 127) << 23;
-  Lanes scale;
-  __builtin_memcpy(&scale, &exponent, sizeof scale);
+  const Lanes scale = __builtin_bit_cast(Lanes, (n + 127) << 23);
   const Lanes far = 1.0f - 2.0f / (p * scale + 1.0f);
   const Lanes far_signed = x < 0.0f ? -far : far;
   return a >= 0.625f ? far_signed : near_zero;  // NaN stays NaN

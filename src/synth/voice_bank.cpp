@@ -80,7 +80,9 @@ class VoiceLanes {
   void load(int lane, Voice& voice);
   void store(int lane, Voice& voice) const;
   void silence_finished_voices();
-  Lanes step_envelope(int index, LaneMask active);
+  // One frame of envelope `index` in the `active` lanes; `all_active` when that is every
+  // loaded lane.
+  Lanes step_envelope(int index, LaneMask active, bool all_active);
   void enter_next_stages();
   Lanes run_operators(const wavetable::SinePointTable& sine);
   Lanes saturate(Lanes x) const;
@@ -108,13 +110,15 @@ class VoiceLanes {
   unsigned running_any_ = 0;
   unsigned feedback_any_ = 0;
   unsigned idle_any_ = 0;  // operators that some loaded voice does not run
+  // Every phase in 0..1 and every increment in 0..1, so a phase wraps by subtracting 1.
+  bool simple_wrap_ = true;
   unsigned carriers_a_any_ = 0;
   unsigned carriers_b_any_ = 0;
 
   std::array<Lanes, kEnvelopes> envelope_level_{};
   std::array<envelope::StageRule<Lanes>, kEnvelopes> envelope_rule_{};
   std::array<LaneMask, kEnvelopes> stage_over_{};  // this frame
-  LaneMask any_stage_over_{};
+  bool any_stage_over_ = false;
 
   Lanes mix_{};
   Lanes drive_gain_{};
@@ -130,6 +134,7 @@ class VoiceLanes {
   // Sounding lanes; `finishing_` ones have ended their release and fall silent next frame.
   LaneMask alive_{};
   LaneMask finishing_{};
+  bool all_alive_ = true;  // every loaded lane is still alive
 };
 
 VoiceLanes::VoiceLanes(std::span<Voice> voices) : count_(static_cast<int>(voices.size())) {
@@ -147,6 +152,8 @@ void VoiceLanes::load(int lane, Voice& voice) {
     const auto& op = voice.operators[j];
     phase_[j][lane] = op.phase;
     increment_[j][lane] = voice.frequency * op.ratio * op.inverse_sample_rate;
+    simple_wrap_ = simple_wrap_ && op.phase >= 0.0f && op.phase < 1.0f &&
+                   increment_[j][lane] >= 0.0f && increment_[j][lane] < 1.0f;
     level_[j][lane] = op.level;
     output_[j][lane] = op.output;
     previous_output_[j][lane] = op.previous_output;
@@ -213,20 +220,23 @@ void VoiceLanes::silence_finished_voices() {
     if (!finishing_[lane]) continue;
     voices_[lane]->state = VoiceState::Idle;
     alive_[lane] = 0;
+    all_alive_ = false;
     finishing_[lane] = 0;
   }
 }
 
 // One frame of envelope `index` in the `active` lanes. A lane whose stage is over settles at
 // the stage's finishing level now and enters the next stage at the end of the frame.
-inline Lanes VoiceLanes::step_envelope(int index, LaneMask active) {
+inline Lanes VoiceLanes::step_envelope(int index, LaneMask active, bool all_active) {
   const auto& rule = envelope_rule_[index];
   Lanes level = envelope::advance(envelope_level_[index], rule);
   const LaneMask over = envelope::stage_over(level, rule) & active;
-  level = over ? rule.finish_level : level;
-  stage_over_[index] = over;
-  any_stage_over_ |= over;
-  envelope_level_[index] = active ? level : envelope_level_[index];
+  if (lanes::any(over)) {
+    level = over ? rule.finish_level : level;
+    stage_over_[index] = over;
+    any_stage_over_ = true;
+  }
+  envelope_level_[index] = all_active ? level : (active ? level : envelope_level_[index]);
   return level;
 }
 
@@ -243,7 +253,7 @@ void VoiceLanes::enter_next_stages() {
     }
   }
   stage_over_ = {};
-  any_stage_over_ = LaneMask{};
+  any_stage_over_ = false;
 }
 
 Lanes VoiceLanes::run_operators(const wavetable::SinePointTable& sine) {
@@ -261,8 +271,11 @@ Lanes VoiceLanes::run_operators(const wavetable::SinePointTable& sine) {
       feedback_offset =
           feedback_on_[j] ? feedback_[j] * (output_[j] + previous_output_[j]) * 0.5f : Lanes{};
     Lanes phase = phase_[j] + increment_[j];
-    phase = phase - lanes::floor(phase);
-    const Lanes e = step_envelope(j, running);
+    if (simple_wrap_)
+      phase = phase >= 1.0f ? phase - 1.0f : phase;
+    else
+      phase = phase - lanes::floor(phase);
+    const Lanes e = step_envelope(j, running, !has_bit(idle_any_, j));
     const Lanes s = wavetable::sine_at(sine, feedback_offset + (modulation + phase));
     const Lanes out = e * (level_[j] * s);
     if (has_bit(idle_any_, j)) {
@@ -294,7 +307,7 @@ Lanes VoiceLanes::saturate(Lanes x) const {
 }
 
 Lanes VoiceLanes::filter(Lanes x) {
-  const Lanes swept = clamp_unit(cutoff_ + step_envelope(kFilterEnvelope, alive_) * env_amount_);
+  const Lanes swept = clamp_unit(cutoff_ + step_envelope(kFilterEnvelope, alive_, all_alive_) * env_amount_);
   const LaneMask recompute =
       alive_ & (swept < kOpenCutoff) & (lanes::abs(swept - last_cutoff_) > kCutoffRecomputeStep);
   if (lanes::any(recompute)) {
@@ -324,9 +337,9 @@ void VoiceLanes::render(std::span<StereoFrame> out, std::span<StereoFrame> peaks
     if (lanes::any(finishing_)) silence_finished_voices();
     if (!lanes::any(alive_)) break;
     const Lanes y = filter(saturate(run_operators(sine)));
-    const Lanes amplitude = step_envelope(kAmpEnvelope, alive_);
+    const Lanes amplitude = step_envelope(kAmpEnvelope, alive_, all_alive_);
     const Lanes v = alive_ ? y * (amplitude * gain_) : Lanes{};
-    if (lanes::any(any_stage_over_)) enter_next_stages();
+    if (any_stage_over_) enter_next_stages();
     const Lanes left = v * pan_left_;
     const Lanes right = v * pan_right_;
     for (int lane = 0; lane < count_; ++lane) {

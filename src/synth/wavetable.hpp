@@ -28,7 +28,7 @@ const SinePointTable& sine_point_table();
 inline lanes::Lanes sine_at(const SinePointTable& table, lanes::Lanes cycles) {
   using Pair = float __attribute__((vector_size(8)));
   lanes::Lanes fraction = cycles - lanes::truncate(cycles);
-  fraction = fraction < 0.0f ? fraction + 1.0f : fraction;
+  fraction += fraction < 0.0f ? 1.0f : 0.0f;
   const lanes::Lanes position = fraction * static_cast<float>(kSineTableSize);
   const lanes::LaneInts index = lanes::to_index(position, static_cast<float>(kSineTableSize));
   const lanes::LaneInts wrapped = index & (kSineTableSize - 1);
