@@ -258,6 +258,7 @@ void VoiceLanes::enter_next_stages() {
 
 Lanes VoiceLanes::run_operators(const wavetable::SinePointTable& sine) {
   std::array<Lanes, kOps> outputs{};
+#pragma GCC unroll 6
   for (int j = 0; j < kOps; ++j) {
     if (!has_bit(running_any_, j)) continue;
     Lanes modulation{};
@@ -320,6 +321,7 @@ Lanes VoiceLanes::filter(Lanes x) {
       last_cutoff_[lane] = swept[lane];
     }
   }
+  if (all_alive_) return filter::process(coefficients_, filter_state_, x);
   filter::BiquadState<Lanes> state = filter_state_;
   const Lanes y = filter::process(coefficients_, state, x);
   filter_state_.z1 = alive_ ? state.z1 : filter_state_.z1;
@@ -338,7 +340,8 @@ void VoiceLanes::render(std::span<StereoFrame> out, std::span<StereoFrame> peaks
     if (!lanes::any(alive_)) break;
     const Lanes y = filter(saturate(run_operators(sine)));
     const Lanes amplitude = step_envelope(kAmpEnvelope, alive_, all_alive_);
-    const Lanes v = alive_ ? y * (amplitude * gain_) : Lanes{};
+    Lanes v = y * (amplitude * gain_);
+    if (!all_alive_) v = alive_ ? v : Lanes{};
     if (any_stage_over_) enter_next_stages();
     const Lanes left = v * pan_left_;
     const Lanes right = v * pan_right_;
