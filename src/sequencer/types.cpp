@@ -65,7 +65,6 @@ EffectsParams starting_effects_params() {
 
 namespace {
 
-constexpr std::uint8_t kAlgorithmCount = 40;
 constexpr std::uint8_t kFilterTypeCount = 6;
 constexpr std::uint8_t kFallbackFilterType = 1;  // what the synth plays for an unknown type
 
@@ -80,7 +79,7 @@ float unit(float value) { return clamp_finite(value, 0.0f, 1.0f); }
 }  // namespace
 
 void normalize(TrackSynthParams& params) {
-  params.algorithm %= kAlgorithmCount;
+  // The algorithm stays as stored: the synth reads it modulo its table, and a file round-trips.
   if (params.filter_type >= kFilterTypeCount) params.filter_type = kFallbackFilterType;
   for (auto* values : {&params.op_ratios, &params.op_levels, &params.op_feedback, &params.op_attack,
                        &params.op_decay, &params.op_end_level, &params.op_release}) {

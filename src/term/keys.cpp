@@ -1,0 +1,134 @@
+#include "term/keys.hpp"
+
+#include <termkey.h>
+
+#include <new>
+
+#include "term/key_sequence.hpp"
+
+namespace quorvelan::term {
+
+namespace {
+
+constexpr int termkey_flags =
+    TERMKEY_FLAG_UTF8 | TERMKEY_FLAG_NOTERMIOS | TERMKEY_FLAG_CTRLC | TERMKEY_FLAG_CONVERTKP;
+
+KeyEvent key(KeyCode code, int modifiers) {
+  return KeyEvent{code, 0, 0, static_cast<KeyModifier>(modifiers & 7)};
+}
+
+std::optional<KeyEvent> from_symbol(TermKeySym sym, int modifiers) {
+  switch (sym) {
+    case TERMKEY_SYM_BACKSPACE:
+    case TERMKEY_SYM_DEL:
+      return key(KeyCode::Backspace, modifiers);
+    case TERMKEY_SYM_TAB:
+      return key((modifiers & TERMKEY_KEYMOD_SHIFT) != 0 ? KeyCode::BackTab : KeyCode::Tab,
+                 modifiers);
+    case TERMKEY_SYM_ENTER:
+      return key(KeyCode::Enter, modifiers);
+    case TERMKEY_SYM_ESCAPE:
+      return key(KeyCode::Esc, modifiers);
+    case TERMKEY_SYM_SPACE:
+      return KeyEvent{KeyCode::Char, U' ', 0, static_cast<KeyModifier>(modifiers & 7)};
+    case TERMKEY_SYM_UP:
+      return key(KeyCode::Up, modifiers);
+    case TERMKEY_SYM_DOWN:
+      return key(KeyCode::Down, modifiers);
+    case TERMKEY_SYM_LEFT:
+      return key(KeyCode::Left, modifiers);
+    case TERMKEY_SYM_RIGHT:
+      return key(KeyCode::Right, modifiers);
+    case TERMKEY_SYM_HOME:
+    case TERMKEY_SYM_FIND:  // ESC [1~, Home on VT220-style keyboards
+      return key(KeyCode::Home, modifiers);
+    case TERMKEY_SYM_END:
+    case TERMKEY_SYM_SELECT:  // ESC [4~, End on VT220-style keyboards
+      return key(KeyCode::End, modifiers);
+    case TERMKEY_SYM_PAGEUP:
+      return key(KeyCode::PageUp, modifiers);
+    case TERMKEY_SYM_PAGEDOWN:
+      return key(KeyCode::PageDown, modifiers);
+    case TERMKEY_SYM_DELETE:
+      return key(KeyCode::Delete, modifiers);
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<KeyEvent> from_termkey(const TermKeyKey& k) {
+  switch (k.type) {
+    case TERMKEY_TYPE_UNICODE: {
+      // 0x08 arrives as Ctrl+h: it is the Backspace key of many terminals.
+      if (k.code.codepoint == 'h' && (k.modifiers & TERMKEY_KEYMOD_CTRL) != 0) {
+        return key(KeyCode::Backspace, k.modifiers & ~TERMKEY_KEYMOD_CTRL);
+      }
+      return KeyEvent{KeyCode::Char, static_cast<char32_t>(k.code.codepoint), 0,
+                      static_cast<KeyModifier>(k.modifiers & 7)};
+    }
+    case TERMKEY_TYPE_KEYSYM:
+      return from_symbol(k.code.sym, k.modifiers);
+    case TERMKEY_TYPE_FUNCTION:
+      if (k.code.number >= 1 && k.code.number <= 4) {
+        return KeyEvent{KeyCode::F, 0, static_cast<std::uint8_t>(k.code.number),
+                        static_cast<KeyModifier>(k.modifiers & 7)};
+      }
+      return std::nullopt;
+    default:
+      return std::nullopt;
+  }
+}
+
+}  // namespace
+
+void KeyDecoder::TermKeyDeleter::operator()(TermKey* termkey) const { termkey_destroy(termkey); }
+
+KeyDecoder::KeyDecoder(const char* terminal_name) {
+  termkey_.reset(termkey_new_abstract(terminal_name, termkey_flags));
+  if (!termkey_) throw std::bad_alloc();  // it fails only when out of memory
+  termkey_set_canonflags(termkey_.get(), 0);
+}
+
+KeyDecoder::~KeyDecoder() = default;
+
+void KeyDecoder::push(std::string_view bytes) { pending_.append(bytes); }
+
+std::optional<Event> KeyDecoder::next() {
+  if (pending_.empty()) return std::nullopt;
+  const SequenceSplit split = split_sequence(pending_);
+  if (split.kind == SequenceSplit::Kind::Incomplete) return std::nullopt;
+  Event event = split.kind == SequenceSplit::Kind::Key
+                    ? decode(std::string_view(pending_).substr(0, split.length))
+                    : Event{OtherEvent{}};
+  pending_.erase(0, split.length);
+  return event;
+}
+
+std::optional<Event> KeyDecoder::flush() {
+  if (auto event = next()) return event;
+  if (pending_.empty() || is_unfinished_paste(pending_)) return std::nullopt;
+  // ESC, or ESC and one byte: the Esc key or Alt with that key. Anything longer is a sequence
+  // cut short, and is dropped.
+  Event event = pending_[0] == '\x1b' && pending_.size() <= 2 ? decode(pending_) : OtherEvent{};
+  pending_.clear();
+  return event;
+}
+
+Event KeyDecoder::decode(std::string_view sequence) {
+  TermKey* tk = termkey_.get();
+  termkey_push_bytes(tk, sequence.data(), sequence.size());
+  std::optional<KeyEvent> first;
+  int keys = 0;
+  TermKeyKey k;
+  for (;;) {
+    TermKeyResult result = termkey_getkey(tk, &k);
+    if (result == TERMKEY_RES_AGAIN) result = termkey_getkey_force(tk, &k);
+    if (result != TERMKEY_RES_KEY) break;
+    if (++keys == 1) first = from_termkey(k);
+  }
+  // A sequence that libtermkey reads as several keys is one it does not know.
+  if (keys != 1 || !first) return OtherEvent{};
+  return *first;
+}
+
+}  // namespace quorvelan::term

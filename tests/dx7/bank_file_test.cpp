@@ -1,0 +1,80 @@
+#include "dx7/bank_file.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "dx7/factory.hpp"
+
+namespace quorvelan::dx7::bank_file {
+namespace {
+
+namespace fs = std::filesystem;
+
+class BankFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("quorvelan-bank-file-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    fs::path path = dir_ / name;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return path;
+  }
+
+  static std::vector<std::uint8_t> valid_dump() {
+    return {factory::ROM1B.dump.begin(), factory::ROM1B.dump.end()};
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(BankFile, ReadsARegularFileOrALinkToOne) {
+  auto bank = read_bank(write("a.syx", valid_dump()));
+  ASSERT_TRUE(bank.has_value());
+  EXPECT_EQ(*bank, factory::ROM1B.voices());
+
+  fs::create_symlink(dir_ / "a.syx", dir_ / "link.syx");
+  EXPECT_EQ(read_bank(dir_ / "link.syx"), bank);
+}
+
+TEST_F(BankFile, ReadsOnlyTheFirstDumpOfALongerFile) {
+  auto bytes = valid_dump();
+  bytes.resize(4104 + 1'000'000, 0x55);
+  EXPECT_EQ(read_bank(write("long.syx", bytes)), factory::ROM1B.voices());
+}
+
+TEST_F(BankFile, GivesNothingForWhatIsNotAReadableValidDump) {
+  EXPECT_EQ(read_bank(dir_ / "missing.syx"), std::nullopt);
+  EXPECT_EQ(read_bank(write("short.syx", std::vector<std::uint8_t>(100, 0xF0))), std::nullopt);
+  auto corrupt = valid_dump();
+  corrupt[4102] ^= 1;
+  EXPECT_EQ(read_bank(write("sum.syx", corrupt)), std::nullopt);
+
+  fs::create_directory(dir_ / "folder.syx");
+  EXPECT_EQ(read_bank(dir_ / "folder.syx"), std::nullopt);
+  fs::create_symlink(dir_ / "missing.syx", dir_ / "dangling.syx");
+  EXPECT_EQ(read_bank(dir_ / "dangling.syx"), std::nullopt);
+}
+
+TEST_F(BankFile, AFifoWithoutWriterIsSkippedInsteadOfBlocking) {
+  fs::path fifo = dir_ / "x.syx";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(read_bank(fifo), std::nullopt);  // would hang if the name were simply opened
+  fs::create_symlink(fifo, dir_ / "to-fifo.syx");
+  EXPECT_EQ(read_bank(dir_ / "to-fifo.syx"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace quorvelan::dx7::bank_file

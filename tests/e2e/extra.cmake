@@ -1,0 +1,11 @@
+# End-to-end tests: the real program in a pseudo-terminal, its screen read back through libvterm.
+file(GLOB QUORVELAN_E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*_e2e.cpp)
+if(QUORVELAN_E2E_SOURCES)
+  add_executable(quorvelan_e2e ${QUORVELAN_E2E_SOURCES} ${CMAKE_CURRENT_LIST_DIR}/pty_screen.cpp)
+  target_include_directories(quorvelan_e2e PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  target_compile_options(quorvelan_e2e PRIVATE ${QUORVELAN_WARNINGS})
+  target_compile_definitions(quorvelan_e2e PRIVATE QUORVELAN_BINARY="$<TARGET_FILE:quorvelan>")
+  target_link_libraries(quorvelan_e2e PRIVATE PkgConfig::VTERM GTest::gtest GTest::gtest_main util)
+  add_dependencies(quorvelan_e2e quorvelan)
+  gtest_discover_tests(quorvelan_e2e DISCOVERY_TIMEOUT 60 PROPERTIES LABELS e2e TIMEOUT 120)
+endif()

@@ -1,0 +1,82 @@
+#pragma once
+// Runs a program in a pseudo-terminal of a chosen size and keeps a model of its screen (through
+// libvterm), so end-to-end tests can type keys and read back text, colours and attributes.
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+struct VTerm;
+struct VTermScreen;
+
+namespace e2e {
+
+struct Rgb {
+  std::uint8_t r = 0, g = 0, b = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+// Parses "RRGGBB".
+Rgb rgb(std::string_view hex);
+
+struct ScreenCell {
+  std::string text;  // UTF-8 of the cell's characters, "" for the right half of a wide character
+  std::optional<Rgb> fg;  // absent: the terminal's default colour
+  std::optional<Rgb> bg;
+  bool bold = false;
+  bool underline = false;
+  bool reverse = false;
+};
+
+struct PtyOptions {
+  std::vector<std::string> argv;
+  // Variables set (or, with an absent value, removed) on top of this process's environment.
+  std::vector<std::pair<std::string, std::optional<std::string>>> env;
+  int rows = 24;
+  int cols = 80;
+};
+
+class PtySession {
+ public:
+  explicit PtySession(const PtyOptions& options);
+  ~PtySession();
+  PtySession(const PtySession&) = delete;
+  PtySession& operator=(const PtySession&) = delete;
+
+  void send(std::string_view bytes);
+  // Reads whatever the program writes for the given time.
+  void pump(std::chrono::milliseconds duration);
+  // Reads until the screen shows the text somewhere, or the time-out passes.
+  bool wait_for_text(std::string_view text, std::chrono::milliseconds timeout);
+  // Waits for the program to end; its exit status, or absent on a time-out or a signal.
+  std::optional<int> wait_exit(std::chrono::milliseconds timeout);
+  void resize(int rows, int cols);
+
+  std::string row_text(int row) const;
+  std::string screen_text() const;  // rows joined by '\n'
+  ScreenCell cell(int row, int col) const;
+  // Row and column of the first cell where the text starts, if shown.
+  std::optional<std::pair<int, int>> find(std::string_view text) const;
+  int rows() const { return rows_; }
+  int cols() const { return cols_; }
+  bool running() const { return !exit_status_ && !signalled_; }
+
+ private:
+  void read_available(int timeout_ms);
+  void reap(bool block);
+
+  int master_fd_ = -1;
+  int pid_ = -1;
+  int rows_;
+  int cols_;
+  VTerm* vt_ = nullptr;
+  VTermScreen* screen_ = nullptr;
+  std::optional<int> exit_status_;
+  bool signalled_ = false;
+};
+
+}  // namespace e2e
