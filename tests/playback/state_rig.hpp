@@ -53,12 +53,14 @@ class Rig {
     for (std::size_t done = 0; done < frames; done += buffer_frames) {
       const std::size_t n = std::min(buffer_frames, frames - done);
       state_.process(std::span(out).subspan(done * channels, n * channels), channels);
-      collect(done + n);
+      rendered_ += n;
+      collect();
     }
     return out;
   }
 
-  // Every feedback message so far, with the frame count rendered when it was drained.
+  // Every feedback message so far, with the number of frames rendered since the rig was built
+  // when it was drained.
   struct Report {
     FeedbackMessage message;
     std::size_t frame;
@@ -106,14 +108,15 @@ class Rig {
         feedback_(std::move(feedback.second)),
         state_(sample_rate, std::move(commands.second), std::move(feedback.first)) {}
 
-  void collect(std::size_t frame) {
-    while (auto message = feedback_.pop()) reports_.push_back({*message, frame});
+  void collect() {
+    while (auto message = feedback_.pop()) reports_.push_back({*message, rendered_});
   }
 
   messages::AudioProducer commands_;
   messages::FeedbackConsumer feedback_;
   quorvelan::audio::state::AudioState state_;
   std::vector<Report> reports_;
+  std::size_t rendered_ = 0;
 };
 
 // A track patch of one plain sine at the note's pitch: operator 1 alone, sustained, with a short
