@@ -10,6 +10,13 @@
 #include <type_traits>
 #include <variant>
 
+namespace quorvelan::synth::engine {
+class SynthEngine;
+}
+namespace quorvelan::effects::rack {
+class EffectRack;
+}
+
 namespace quorvelan::lfo {
 
 inline constexpr std::size_t kLfoCount = 4;
@@ -126,5 +133,68 @@ inline constexpr std::array<SyncDivision, 8> kSyncDivisions{{
 float next_sync_division(float value);
 // The next longer division (before the longest, the shortest); 2.0 when value is no entry.
 float prev_sync_division(float value);
+
+// ---- Run time: the four LFOs on the audio thread, advanced once per block. ----
+
+// One LFO's running state and its private copy of the configuration.
+struct LfoRuntime {
+  float phase = 0.0f;                  // cycles, 0..1 (One stops at 1, Half at 0.5)
+  float held_value = 0.0f;             // the current SampleAndHold value
+  float previous_phase = 0.0f;         // before this block's advance
+  std::uint32_t random_state = 12345;  // xorshift32, for SampleAndHold
+  float last_output = 0.0f;            // shape value of the last advance, before fade and depth
+  float elapsed = 0.0f;                // seconds since the last (re)trigger
+  LfoConfig config;
+  bool released = false;  // a Hold LFO whose note ended: output frozen
+  bool finished = false;  // a One or Half LFO that reached its end: output frozen
+
+  // The shape's value at `at` (a phase, 0..1 in normal use), -1..1. SampleAndHold looks at the
+  // stored phases instead and draws a new value when the cycle wrapped in this block.
+  float compute_output(float at);
+  // Back to the cycle's start, as a new target does; a released Hold LFO stays released.
+  void restart();
+  // Back to the cycle's start, as a linked note start does.
+  void retrigger();
+};
+
+// What an LFO wrote into its target in the last block, before the target's limits; target None
+// while the LFO does nothing.
+struct LiveModulation {
+  ModTarget target;
+  float value = 0.0f;
+};
+
+class LfoProcessor {
+ public:
+  // Replaces every configuration whole. An LFO whose target changed starts its cycle afresh
+  // (a released Hold LFO stays released).
+  void set_configs(const LfoConfigs& configs);
+
+  // A note started on `track`: every linked LFO not in Free mode restarts. An LFO is linked to a
+  // track unless it modulates a synth parameter of another track.
+  void retrigger(std::uint8_t track);
+  // A note ended on `track`: every linked LFO in Hold mode freezes.
+  void release(std::uint8_t track);
+
+  // An edit of a parameter that LFOs may modulate: each LFO whose target has this key
+  // (ModTarget::key; for a send level only kind and send count) takes `value` as its base.
+  // Non-finite values are ignored.
+  void update_base_value(std::uint32_t key, float value);
+
+  // Advances the four LFOs over one block of `frames` frames and writes each one's value into
+  // its target: synth parameters, effect parameters (through the rack, as an effect-parameter
+  // message would), send levels, or the rate and depth of a higher-numbered LFO. `bpm` is the
+  // sequencer's tempo, which synced LFOs follow; `send_levels` are the linear levels 0..1 of the
+  // chorus, delay and reverb buses. Never allocates.
+  void update(std::size_t frames, float sample_rate, double bpm, synth::engine::SynthEngine& synth,
+              effects::rack::EffectRack& effects, std::array<float, 3>& send_levels);
+
+  [[nodiscard]] const LfoRuntime& runtime(std::size_t lfo) const { return runtimes_[lfo]; }
+  [[nodiscard]] const LiveModulation& modulation(std::size_t lfo) const { return live_[lfo]; }
+
+ private:
+  std::array<LfoRuntime, kLfoCount> runtimes_{};
+  std::array<LiveModulation, kLfoCount> live_{};
+};
 
 }  // namespace quorvelan::lfo
