@@ -38,7 +38,8 @@ class StreamClient {
  public:
   virtual ~StreamClient() = default;
   // Fills one interleaved buffer of `samples` values (frames x channels) of the stream's format.
-  virtual void render(void* buffer, std::size_t samples) noexcept = 0;
+  // False once the device is gone: the buffer is silent and the host may stop the stream.
+  virtual bool render(void* buffer, std::size_t samples) noexcept = 0;
   // A stream error in the host's words; `device_lost` when the stream will play no more.
   virtual void error(std::string_view text, bool device_lost) noexcept = 0;
 };
