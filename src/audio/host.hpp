@@ -33,7 +33,7 @@ struct StreamConfig {
 using DeviceId = std::uint32_t;
 
 // What a running stream calls into. `render` runs on the host's real-time thread; `error` on
-// whichever thread the host reports errors from, never concurrently with itself.
+// whichever thread the host reports errors from, possibly alongside `render` or itself.
 class StreamClient {
  public:
   virtual ~StreamClient() = default;
