@@ -240,6 +240,22 @@ TEST(Gates, TheDefaultGateAppliesToStepsWithoutOne) {
   EXPECT_TRUE(silent(out, 5952 + 1000 + 64 + 300, 12000));
 }
 
+TEST(Gates, AGateEndingUnderTheSustainPedalWaitsForThePedal) {
+  Rig rig;
+  send_sine_patch(rig, 0);
+  send_dry(rig);
+  rig.send(messages::set_sustain(0, true));
+  Pattern pattern = Pattern::default_pattern();
+  pattern.tracks[0].steps[0] = note_step(60);  // its 12-tick gate ends at 9000
+  rig.send(std::move(pattern));
+  rig.send(messages::play());
+  const auto held = left_channel(rig.render(12000));
+  EXPECT_FALSE(silent(held, 11900, 12000));
+  rig.send(messages::set_sustain(0, false));
+  const auto released = left_channel(rig.render(2000));
+  EXPECT_TRUE(silent(released, 1000, 2000));
+}
+
 TEST(PatternHandOver, ANewPatternTakesOverAtTheNextStepWithoutAClick) {
   Rig rig;
   send_sine_patch(rig, 0);
