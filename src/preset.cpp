@@ -25,9 +25,9 @@ struct Codec<preset::SynthPreset> {
       required<&SynthPreset::version>("version"), trailing_optional<&SynthPreset::track>("track"),
       trailing_optional<&SynthPreset::tracks>("tracks"));
 
-  static SynthPreset read(Reader& reader) { return read_record(reader, kForm); }
+  static SynthPreset read(Reader& reader) { return read_form(reader, kForm); }
   static void write(Writer& writer, const SynthPreset& preset) {
-    write_record(writer, kForm, preset);
+    write_form(writer, kForm, preset);
   }
 };
 

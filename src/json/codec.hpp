@@ -129,6 +129,19 @@ struct Codec<std::array<T, N>> {
   }
 };
 
+// Declares the JSON form of a type; QUORVELAN_JSON_DEFINE_CODEC defines it from a record or
+// variant form (record.hpp, variant.hpp) in the type's codec source.
+#define QUORVELAN_JSON_DECLARE_CODEC(Type)                \
+  template <>                                             \
+  struct Codec<Type> {                                    \
+    static Type read(Reader& reader);                     \
+    static void write(Writer& writer, const Type& value); \
+  };
+
+#define QUORVELAN_JSON_DEFINE_CODEC(Type, form)                              \
+  Type Codec<Type>::read(Reader& reader) { return read_form(reader, form); } \
+  void Codec<Type>::write(Writer& writer, const Type& value) { write_form(writer, form, value); }
+
 // One whole JSON text holding one T; only whitespace may follow it.
 template <class T>
 Result<T> from_text(std::string_view text) {

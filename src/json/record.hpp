@@ -153,13 +153,13 @@ Record read_record_object(Reader& reader, const RecordForm<Record, N>& form) {
 }  // namespace detail
 
 template <class Record, std::size_t N>
-Record read_record(Reader& reader, const RecordForm<Record, N>& form) {
+Record read_form(Reader& reader, const RecordForm<Record, N>& form) {
   if (reader.peek_kind() == Kind::Array) return detail::read_record_array(reader, form);
   return detail::read_record_object(reader, form);
 }
 
 template <class Record, std::size_t N>
-void write_record(Writer& writer, const RecordForm<Record, N>& form, const Record& record) {
+void write_form(Writer& writer, const RecordForm<Record, N>& form, const Record& record) {
   writer.begin_object();
   for (const Field<Record>& field : form.fields) {
     writer.key(field.name);

@@ -10,9 +10,12 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
+#include <variant>
 
 #include "json/codec.hpp"
+#include "json/record.hpp"
 
 namespace quorvelan::json {
 
@@ -49,7 +52,7 @@ const Variant<E>& find_variant(Reader& reader, const VariantForm<E, N>& form,
 }  // namespace detail
 
 template <class E, std::size_t N>
-E read_variant(Reader& reader, const VariantForm<E, N>& form) {
+E read_form(Reader& reader, const VariantForm<E, N>& form) {
   switch (reader.peek_kind()) {
     case Kind::String: {
       const Variant<E>& variant =
@@ -73,7 +76,7 @@ E read_variant(Reader& reader, const VariantForm<E, N>& form) {
 }
 
 template <class E, std::size_t N>
-void write_variant(Writer& writer, const VariantForm<E, N>& form, const E& value) {
+void write_form(Writer& writer, const VariantForm<E, N>& form, const E& value) {
   const Variant<E>& variant = form.variants[form.index_of(value)];
   if (variant.shape == Shape::Unit) {
     writer.string(variant.name);
@@ -94,6 +97,42 @@ constexpr VariantForm<E, N> unit_enum_form(const std::array<std::string_view, N>
         +[](const E& value) { return static_cast<std::size_t>(value); }};
   }
   (std::make_index_sequence<N>{});
+}
+
+// Variants of an enum type E that wraps a std::variant of one struct per variant, exposed as
+// E::value() and constructible from each struct.
+template <class E, class Alternative>
+constexpr Variant<E> unit_alternative(std::string_view name) {
+  return {name, Shape::Unit, +[](Reader&) { return E{Alternative{}}; }, nullptr};
+}
+
+// A variant holding one value, the struct's member `Member`.
+template <class E, class Alternative, auto Member>
+constexpr Variant<E> value_alternative(std::string_view name) {
+  using Value = std::remove_cvref_t<decltype(std::declval<Alternative>().*Member)>;
+  return {name, Shape::Value,
+          +[](Reader& reader) {
+            Alternative alternative{};
+            alternative.*Member = Codec<Value>::read(reader);
+            return E{alternative};
+          },
+          +[](Writer& writer, const E& value) {
+            Codec<Value>::write(writer, std::get<Alternative>(value.value()).*Member);
+          }};
+}
+
+// A variant with named fields, read and written by the record form `Form` of its struct.
+template <class E, class Alternative, const auto& Form>
+constexpr Variant<E> fields_alternative(std::string_view name) {
+  return {name, Shape::Fields, +[](Reader& reader) { return E{read_form(reader, Form)}; },
+          +[](Writer& writer, const E& value) {
+            write_form(writer, Form, std::get<Alternative>(value.value()));
+          }};
+}
+
+template <class E>
+constexpr std::size_t alternative_index(const E& value) {
+  return value.value().index();
 }
 
 }  // namespace quorvelan::json

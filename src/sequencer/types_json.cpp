@@ -60,25 +60,8 @@ constexpr auto kEffectsForm = record_form<EffectsParams>(
 
 }  // namespace
 
-TrackSynthParams Codec<TrackSynthParams>::read(Reader& reader) {
-  return read_record(reader, kSynthForm);
-}
-void Codec<TrackSynthParams>::write(Writer& writer, const TrackSynthParams& params) {
-  write_record(writer, kSynthForm, params);
-}
-
-TrackMixerState Codec<TrackMixerState>::read(Reader& reader) {
-  return read_record(reader, kMixerForm);
-}
-void Codec<TrackMixerState>::write(Writer& writer, const TrackMixerState& mixer) {
-  write_record(writer, kMixerForm, mixer);
-}
-
-EffectsParams Codec<EffectsParams>::read(Reader& reader) {
-  return read_record(reader, kEffectsForm);
-}
-void Codec<EffectsParams>::write(Writer& writer, const EffectsParams& effects) {
-  write_record(writer, kEffectsForm, effects);
-}
+QUORVELAN_JSON_DEFINE_CODEC(TrackSynthParams, kSynthForm)
+QUORVELAN_JSON_DEFINE_CODEC(TrackMixerState, kMixerForm)
+QUORVELAN_JSON_DEFINE_CODEC(EffectsParams, kEffectsForm)
 
 }  // namespace quorvelan::json

@@ -6,22 +6,8 @@
 
 namespace quorvelan::json {
 
-template <>
-struct Codec<sequencer::types::TrackSynthParams> {
-  static sequencer::types::TrackSynthParams read(Reader& reader);
-  static void write(Writer& writer, const sequencer::types::TrackSynthParams& params);
-};
-
-template <>
-struct Codec<sequencer::types::TrackMixerState> {
-  static sequencer::types::TrackMixerState read(Reader& reader);
-  static void write(Writer& writer, const sequencer::types::TrackMixerState& mixer);
-};
-
-template <>
-struct Codec<sequencer::types::EffectsParams> {
-  static sequencer::types::EffectsParams read(Reader& reader);
-  static void write(Writer& writer, const sequencer::types::EffectsParams& effects);
-};
+QUORVELAN_JSON_DECLARE_CODEC(sequencer::types::TrackSynthParams)
+QUORVELAN_JSON_DECLARE_CODEC(sequencer::types::TrackMixerState)
+QUORVELAN_JSON_DECLARE_CODEC(sequencer::types::EffectsParams)
 
 }  // namespace quorvelan::json

@@ -1,5 +1,6 @@
 #include "term/buffer.hpp"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "term/width.hpp"
@@ -18,7 +19,7 @@ Cell* Buffer::cell(int x, int y) {
 const Cell* Buffer::cell(int x, int y) const { return const_cast<Buffer*>(this)->cell(x, y); }
 
 int Buffer::set_string(int x, int y, std::string_view text, int max_width, const Style& style) {
-  const int limit = x + max_width;
+  const int limit = x + std::clamp(max_width, 0, 1 << 17);  // wider than any buffer
   int column = x;
   for (const auto& g : graphemes(text)) {
     if (column + g.width > limit) return limit;  // the text is cut here, not squeezed

@@ -32,8 +32,6 @@ class Buffer {
   // Puts default cells back into `area` (clipped to the buffer).
   void reset(const Rect& area);
 
-  friend bool operator==(const Buffer&, const Buffer&) = default;
-
  private:
   // Writes one grapheme into (x, y), keeping wide graphemes whole: a wide grapheme owns the cell
   // after it, and overwriting either half of one blanks the other half.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <string_view>
@@ -20,13 +21,13 @@ constexpr std::chrono::milliseconds escape_wait{25};
 
 // The self-pipe that the SIGWINCH handler writes to; static so that the handler can reach it.
 int wake_read = -1;
-int wake_write = -1;
+std::atomic<int> wake_write{-1};
 struct sigaction previous_winch {};
 
 void on_window_change(int) {
   const int saved = errno;
   const char byte = 1;
-  [[maybe_unused]] const auto n = ::write(wake_write, &byte, 1);  // full pipe: already woken
+  [[maybe_unused]] const auto n = ::write(wake_write.load(), &byte, 1);  // full pipe: already woken
   errno = saved;
 }
 
@@ -41,9 +42,14 @@ void drain(int fd) {
 Input::Input(int fd, const char* terminal_name) : fd_(fd), decoder_(terminal_name) {}
 
 Result<std::unique_ptr<Input>> Input::open(int fd, const char* terminal_name) {
+  if (wake_read >= 0) return fail("Terminal input is already open");
   int pipe_fds[2];
-  if (::pipe2(pipe_fds, O_NONBLOCK | O_CLOEXEC) != 0) {
+  if (::pipe(pipe_fds) != 0) {
     return std::unexpected(errno_error("Failed to create the window-size wake pipe"));
+  }
+  for (const int end : pipe_fds) {
+    ::fcntl(end, F_SETFL, O_NONBLOCK);  // the handler must never block, nor the drain
+    ::fcntl(end, F_SETFD, FD_CLOEXEC);
   }
   wake_read = pipe_fds[0];
   wake_write = pipe_fds[1];
@@ -55,7 +61,8 @@ Result<std::unique_ptr<Input>> Input::open(int fd, const char* terminal_name) {
     const Error error = errno_error("Failed to install the window-size handler");
     ::close(wake_read);
     ::close(wake_write);
-    wake_read = wake_write = -1;
+    wake_read = -1;
+    wake_write = -1;
     return std::unexpected(error);
   }
   return std::unique_ptr<Input>(new Input(fd, terminal_name));
@@ -65,7 +72,8 @@ Input::~Input() {
   ::sigaction(SIGWINCH, &previous_winch, nullptr);
   ::close(wake_read);
   ::close(wake_write);
-  wake_read = wake_write = -1;
+  wake_read = -1;
+  wake_write = -1;
 }
 
 Result<std::optional<Event>> Input::wait(std::chrono::milliseconds timeout) {

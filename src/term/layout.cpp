@@ -10,7 +10,7 @@ namespace {
 
 // What each part asks for, before the area's limits apply.
 std::vector<std::uint64_t> requested_sizes(std::uint64_t total,
-                                           std::span<const Constraint> constraints) {
+                                           const std::vector<Constraint>& constraints) {
   std::vector<std::uint64_t> sizes;
   sizes.reserve(constraints.size());
   // The running sum of the ratios, kept as an exact fraction so that thirds add up to one.
@@ -40,7 +40,7 @@ std::vector<std::uint64_t> requested_sizes(std::uint64_t total,
 }  // namespace
 
 std::vector<Rect> split(const Rect& area, Direction direction,
-                        std::span<const Constraint> constraints) {
+                        const std::vector<Constraint>& constraints) {
   if (constraints.empty()) return {};
   const bool vertical = direction == Direction::Vertical;
   const std::uint64_t total = vertical ? area.height : area.width;

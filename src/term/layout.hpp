@@ -14,7 +14,6 @@
 // nothing is zero-sized and sits where the previous part ends.
 
 #include <cstdint>
-#include <span>
 #include <vector>
 
 #include "term/rect.hpp"
@@ -37,15 +36,16 @@ struct Constraint {
 enum class Direction : std::uint8_t { Vertical, Horizontal };
 
 // Splits `area` into one part per constraint: rows top to bottom (Vertical) or columns left to
-// right (Horizontal).
+// right (Horizontal). split_vertical(area, {Constraint::length(1), Constraint::min(0)}).
 std::vector<Rect> split(const Rect& area, Direction direction,
-                        std::span<const Constraint> constraints);
+                        const std::vector<Constraint>& constraints);
 
-inline std::vector<Rect> split_vertical(const Rect& area, std::span<const Constraint> constraints) {
+inline std::vector<Rect> split_vertical(const Rect& area,
+                                        const std::vector<Constraint>& constraints) {
   return split(area, Direction::Vertical, constraints);
 }
 inline std::vector<Rect> split_horizontal(const Rect& area,
-                                          std::span<const Constraint> constraints) {
+                                          const std::vector<Constraint>& constraints) {
   return split(area, Direction::Horizontal, constraints);
 }
 

@@ -12,10 +12,6 @@ void TestBackend::draw(const std::function<void(Buffer&)>& render) {
   render(buffer_);
 }
 
-void TestBackend::resize(std::uint16_t width, std::uint16_t height) {
-  buffer_ = Buffer(Rect{0, 0, width, height});
-}
-
 const Cell& TestBackend::cell(int x, int y) const {
   const Cell* found = buffer_.cell(x, y);
   if (found == nullptr) throw std::out_of_range("cell outside the test frame");

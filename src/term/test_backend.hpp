@@ -16,7 +16,6 @@ class TestBackend {
 
   // Like Terminal::draw: `render` gets a fresh buffer of the backend's size.
   void draw(const std::function<void(Buffer&)>& render);
-  void resize(std::uint16_t width, std::uint16_t height);
 
   [[nodiscard]] const Buffer& buffer() const { return buffer_; }
   // The cell at (x, y) of the last frame; the position must lie inside it.

@@ -38,26 +38,19 @@ constexpr VariantForm<Sample, 3> kSampleForm{
                      +[](Writer& w, const Sample& s) { Codec<std::uint8_t>::write(w, s.amount); }},
      Variant<Sample>{"Pair", Shape::Fields,
                      +[](Reader& r) {
-                       return Sample{Sample::Tag::Pair, 0, read_record(r, kPairForm)};
+                       return Sample{Sample::Tag::Pair, 0, read_form(r, kPairForm)};
                      },
-                     +[](Writer& w, const Sample& s) { write_record(w, kPairForm, s.pair); }}},
+                     +[](Writer& w, const Sample& s) { write_form(w, kPairForm, s.pair); }}},
     +[](const Sample& s) { return static_cast<std::size_t>(s.tag); }};
 
 enum class Colour : std::uint8_t { Red, Green, Blue };
 constexpr auto kColourForm = unit_enum_form<Colour, 3>({"Red", "Green", "Blue"});
 }  // namespace
 
-template <>
-struct Codec<Sample> {
-  static Sample read(Reader& r) { return read_variant(r, kSampleForm); }
-  static void write(Writer& w, const Sample& s) { write_variant(w, kSampleForm, s); }
-};
-
-template <>
-struct Codec<Colour> {
-  static Colour read(Reader& r) { return read_variant(r, kColourForm); }
-  static void write(Writer& w, const Colour& c) { write_variant(w, kColourForm, c); }
-};
+QUORVELAN_JSON_DECLARE_CODEC(Sample)
+QUORVELAN_JSON_DECLARE_CODEC(Colour)
+QUORVELAN_JSON_DEFINE_CODEC(Sample, kSampleForm)
+QUORVELAN_JSON_DEFINE_CODEC(Colour, kColourForm)
 
 namespace {
 

@@ -59,6 +59,12 @@ TEST_F(InputTest, AWindowSizeChangeWakesTheWait) {
   EXPECT_EQ(input->wait(1ms), std::nullopt);
 }
 
+TEST_F(InputTest, OnlyOneInputListensAtATime) {
+  const auto second = Input::open(pty.terminal(), "xterm");
+  ASSERT_FALSE(second);
+  EXPECT_EQ(second.error().message(), "Terminal input is already open");
+}
+
 TEST_F(InputTest, AClosedTerminalEndsTheWaitWithAnError) {
   pty.hang_up();
   const auto result = input->wait(1s);

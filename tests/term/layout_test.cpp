@@ -49,7 +49,7 @@ TEST(Layout, LengthsAreExactAndMinTakesTheRest) {
   expect_tiles(area, rows, Direction::Vertical);
 
   const Rect body{3, 1, 50, 20};
-  const auto columns = split_horizontal(body, std::vector<C>{C::min(0), C::length(3)});
+  const auto columns = split_horizontal(body, {C::min(0), C::length(3)});
   EXPECT_EQ(columns[1], (Rect{50, 1, 3, 20}));
   expect_tiles(body, columns, Direction::Horizontal);
 }
@@ -90,12 +90,11 @@ TEST(Layout, LeftoverSpaceGoesToMinPartsOrElseTheLast) {
   EXPECT_EQ(heights(split_vertical(Rect{0, 0, 1, 10},
                                    std::vector<C>{C::min(2), C::length(1), C::min(2)})),
             (std::vector<int>{5, 1, 4}));
-  EXPECT_EQ(heights(split_vertical(Rect{0, 0, 1, 10}, std::vector<C>{C::length(3), C::length(3)})),
+  EXPECT_EQ(heights(split_vertical(Rect{0, 0, 1, 10}, {C::length(3), C::length(3)})),
             (std::vector<int>{3, 7}));
   // A part at the far edge of the coordinate space keeps inside it.
   const Rect far{65530, 0, 5, 1};
-  expect_tiles(far, split_horizontal(far, std::vector<C>{C::min(0), C::length(3)}),
-               Direction::Horizontal);
+  expect_tiles(far, split_horizontal(far, {C::min(0), C::length(3)}), Direction::Horizontal);
 }
 
 }  // namespace

@@ -1,0 +1,167 @@
+#include "midi/native.hpp"
+
+#include <RtMidi.h>
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+
+#include <algorithm>
+#include <array>
+#include <boost/lockfree/queue.hpp>
+#include <new>
+
+#include "error.hpp"
+#include "log.hpp"
+
+namespace quorvelan::midi::native {
+namespace {
+
+constexpr const char* kLogTarget = "quorvelan::midi::native";
+constexpr const char* kScanClientName = "Quorvelan-scan";
+constexpr const char* kClientName = "Quorvelan";
+constexpr const char* kInputPortName = "quorvelan-input";
+
+// Nodes made ready up front; a burst beyond this grows the queue on the MIDI thread.
+constexpr std::size_t kQueueCapacityHint = 1024;
+
+using EventQueue = boost::lockfree::queue<MidiEvent>;
+
+// In order of preference. A system that cannot even create a client (an ALSA sequencer without
+// its device) gives way to the next; JACK comes last because a JACK client can always be made,
+// merely finding no ports while no server runs.
+constexpr std::array kPreferredApis{RtMidi::MACOSX_CORE, RtMidi::LINUX_ALSA, RtMidi::UNIX_JACK};
+
+std::optional<RtMidi::Api> probe_api() {
+  std::vector<RtMidi::Api> compiled;
+  RtMidi::getCompiledApi(compiled);
+  for (const auto api : kPreferredApis) {
+    if (std::ranges::find(compiled, api) == compiled.end()) continue;
+    try {
+      RtMidiIn probe(api, kScanClientName);
+      return api;
+    } catch (const RtMidiError&) {
+    }
+  }
+  return std::nullopt;
+}
+
+// Chosen once, so that listing and opening always count ports on the same system.
+std::optional<RtMidi::Api> chosen_api() {
+  static const std::optional<RtMidi::Api> api = probe_api();
+  return api;
+}
+
+Result<std::unique_ptr<RtMidiIn>> open_client(const char* name) {
+  const auto api = chosen_api();
+  if (!api) return fail("MIDI support could not be initialized");
+  try {
+    return std::make_unique<RtMidiIn>(*api, name);
+  } catch (const RtMidiError& error) {
+    return fail(error.getMessage());
+  }
+}
+
+std::size_t port_count(RtMidiIn& client) {
+  try {
+    return client.getPortCount();
+  } catch (const RtMidiError&) {
+    return 0;
+  }
+}
+
+std::vector<std::string> read_port_names(RtMidiIn& client, std::size_t count) {
+  return port_names(count, [&client](std::size_t position) -> std::optional<std::string> {
+    try {
+      return client.getPortName(static_cast<unsigned int>(position));
+    } catch (const RtMidiError&) {
+      return std::nullopt;
+    }
+  });
+}
+
+// Runs on the MIDI service's thread: parses and queues, never blocks.
+void on_message(double /*time_stamp*/, std::vector<unsigned char>* message, void* queue) {
+  const auto event = parse(*message);
+  if (!event) return;
+  try {
+    static_cast<EventQueue*>(queue)->push(*event);
+  } catch (const std::bad_alloc&) {
+    // Out of memory: the event is lost, as when nobody listens.
+  }
+}
+
+}  // namespace
+
+// Member order matters: the client is destroyed first, which closes the port and stops the
+// callback before the queue it writes into is freed.
+struct MidiInput::Connection {
+  EventQueue events{kQueueCapacityHint};
+  std::unique_ptr<RtMidiIn> client;
+};
+
+std::vector<std::string> port_names(
+    std::size_t count, const std::function<std::optional<std::string>(std::size_t)>& read_name) {
+  std::vector<std::string> names;
+  names.reserve(count);
+  for (std::size_t position = 0; position < count; ++position) {
+    auto name = read_name(position);
+    names.push_back(name && !name->empty() ? std::move(*name)
+                                           : fmt::format("(unnamed port {})", position));
+  }
+  return names;
+}
+
+std::vector<std::string> list_midi_ports() {
+  const auto log = log::target(kLogTarget);
+  auto client = open_client(kScanClientName);
+  if (!client) {
+    log->warn("Failed to create MIDI input for scanning: {}", client.error().message());
+    return {};
+  }
+  auto names = read_port_names(**client, port_count(**client));
+  log->info("MIDI ports found: {} {}", names.size(), names);
+  return names;
+}
+
+std::optional<MidiInput> MidiInput::new_with_port(std::size_t position) {
+  const auto log = log::target(kLogTarget);
+  auto client = open_client(kClientName);
+  if (!client) return std::nullopt;
+  RtMidiIn& input = **client;
+  // Clock, start and stop are timing messages: without this they never reach the callback.
+  input.ignoreTypes(false, false, false);
+  const std::size_t count = port_count(input);
+  if (position >= count) {
+    if (count == 0) {
+      log->info("No MIDI input ports available");
+    } else {
+      log->info("MIDI port index {} out of range ({})", position, count);
+    }
+    return std::nullopt;
+  }
+  auto name = std::move(read_port_names(input, count)[position]);
+  log->info("Connecting to MIDI port {}: {}", position, name);
+  auto connection = std::make_unique<Connection>();
+  connection->client = std::move(*client);
+  try {
+    input.setCallback(&on_message, &connection->events);
+    input.openPort(static_cast<unsigned int>(position), kInputPortName);
+  } catch (const RtMidiError&) {
+    return std::nullopt;
+  }
+  return MidiInput(std::move(connection), std::move(name));
+}
+
+MidiInput::MidiInput(std::unique_ptr<Connection> connection, std::string port_name)
+    : connection_(std::move(connection)), port_name_(std::move(port_name)) {}
+
+MidiInput::MidiInput(MidiInput&&) noexcept = default;
+MidiInput& MidiInput::operator=(MidiInput&&) noexcept = default;
+MidiInput::~MidiInput() = default;
+
+std::optional<MidiEvent> MidiInput::try_receive() {
+  MidiEvent event;
+  if (!connection_ || !connection_->events.pop(event)) return std::nullopt;
+  return event;
+}
+
+}  // namespace quorvelan::midi::native

@@ -1,0 +1,62 @@
+// The engine outlives its device: a JACK server of this test's own is stopped under a running
+// engine. Its own server, so that the shared test server stays up for the others.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "audio/engine.hpp"
+#include "audio/engine_log_capture.hpp"
+#include "audio/messages.hpp"
+
+namespace {
+
+using namespace std::chrono_literals;
+using quorvelan::audio::engine::AudioEngine;
+namespace messages = quorvelan::audio::messages;
+
+const std::string server = "quorvelan-loss-test";
+const std::string pidfile = std::string(QUORVELAN_TEST_BINARY_DIR) + "/jackd-loss-test.pid";
+
+int run_script(const std::string& script, const std::string& arguments) {
+  return std::system((std::string(QUORVELAN_JACK_SCRIPTS) + "/" + script + " " + arguments).c_str());
+}
+
+bool logged_stream_error(const test_support::LogCapture& log) {
+  for (const auto& line : log.lines()) {
+    if (line.starts_with("error Audio stream error: ")) return true;
+  }
+  return false;
+}
+
+TEST(AudioEngineServerLoss, ALostServerIsLoggedAndTheEngineStillDropsCleanly) {
+  ASSERT_EQ(run_script("start-server.sh", server + " " + pidfile), 0);
+  setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
+  const test_support::LogCapture log("quorvelan::audio::engine");
+
+  auto [commands, command_end] = messages::make_audio_ring();
+  auto [feedback_end, feedback] = messages::make_feedback_ring();
+  auto engine = AudioEngine::create("system", std::move(command_end), std::move(feedback_end));
+  ASSERT_TRUE(engine) << engine.error().message();
+  std::this_thread::sleep_for(200ms);
+
+  ASSERT_EQ(run_script("stop-server.sh", pidfile), 0);
+  const auto stopped = std::chrono::steady_clock::now();
+  while (!logged_stream_error(log) && std::chrono::steady_clock::now() - stopped < 5s) {
+    std::this_thread::sleep_for(10ms);
+  }
+  EXPECT_TRUE(logged_stream_error(log));
+  commands.push(messages::note_on(0, 60, 100));  // nobody listens; must not matter
+
+  std::optional<AudioEngine> dropped = std::move(*engine);
+  dropped.reset();
+  while (feedback.pop()) {
+  }
+  std::this_thread::sleep_for(50ms);
+  EXPECT_FALSE(feedback.pop()) << "feedback after the engine was dropped";
+}
+
+}  // namespace
