@@ -1,13 +1,11 @@
 #include "ui/app.hpp"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "preset.hpp"
+#include "support/temp_home.hpp"
 #include "term/test_backend.hpp"
 
 namespace quorvelan::ui::app {
@@ -239,27 +237,7 @@ TEST(AppKeys, CopyAndPasteAPattern) {
   EXPECT_TRUE(h.app.dirty);
 }
 
-// A temporary HOME for the project files of one test.
-class ProjectFiles : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/quorvelan-app-XXXXXX";
-    home_ = mkdtemp(pattern);
-    if (const char* home = std::getenv("HOME")) saved_home_ = home;
-    setenv("HOME", home_.c_str(), 1);
-  }
-  void TearDown() override {
-    if (saved_home_) setenv("HOME", saved_home_->c_str(), 1);
-    fs::remove_all(home_);
-  }
-  static std::string read(const fs::path& path) {
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-
-  fs::path home_;
-  std::optional<std::string> saved_home_;
-};
+using ProjectFiles = test_support::TempHome;
 
 TEST_F(ProjectFiles, LoadingAProjectReplacesPatternsAndSendsEverySection) {
   auto saved = Harness::make();
