@@ -11,6 +11,7 @@
 #include "files.hpp"
 #include "json/record.hpp"
 #include "log.hpp"
+#include "sequencer/pattern_json.hpp"
 #include "sequencer/types_json.hpp"
 #include "utf8.hpp"
 
@@ -100,6 +101,37 @@ std::vector<std::string> list_projects() { return list_json_files(projects_dir()
 
 namespace {
 
+// Writes the value as the item `name` of the folder and logs "<kind> saved to <path>".
+template <class T>
+Result<void> save_item(const fs::path& folder, std::string_view name, const T& value,
+                       std::string_view kind) {
+  auto path = item_path(folder, name);
+  if (!path) return std::unexpected(path.error());
+  auto text = json::to_text(value);
+  if (!text) return std::unexpected(text.error());
+  if (auto written = files::write_atomically(*path, *text); !written) return written;
+  log::target("quorvelan::preset")->info("{} saved to {}", kind, files::debug_path(*path));
+  return {};
+}
+
+}  // namespace
+
+Result<sequencer::pattern::Pattern> load_pattern(const fs::path& path) {
+  auto text = files::read_text(path);
+  if (!text) return std::unexpected(text.error());
+  auto pattern = json::from_text<sequencer::pattern::Pattern>(*text);
+  if (!pattern) return pattern;
+  sequencer::pattern_json::normalize_loaded(*pattern);
+  log::target("quorvelan::preset")->info("Pattern loaded from {}", files::debug_path(path));
+  return pattern;
+}
+
+Result<void> save_pattern(const sequencer::pattern::Pattern& pattern, std::string_view name) {
+  return save_item(patterns_dir(), name, pattern, "Pattern");
+}
+
+namespace {
+
 using sequencer::types::TrackSynthParams;
 
 fs::path presets_dir() { return quorvelan_dir() / "presets"; }
@@ -185,13 +217,8 @@ std::optional<TrackSynthParams> load_from_bank(const PresetBank& bank, std::size
 }
 
 Result<void> save_preset(std::string_view name, const TrackSynthParams& params) {
-  auto path = item_path(presets_dir(), name);
-  if (!path) return std::unexpected(path.error());
-  auto text = json::to_text(SynthPreset{std::string(name), kPresetVersion, params, std::nullopt});
-  if (!text) return std::unexpected(text.error());
-  if (auto written = files::write_atomically(*path, *text); !written) return written;
-  log::target("quorvelan::preset")->info("Preset saved to {}", files::debug_path(*path));
-  return {};
+  return save_item(presets_dir(), name,
+                   SynthPreset{std::string(name), kPresetVersion, params, std::nullopt}, "Preset");
 }
 
 }  // namespace quorvelan::preset

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "error.hpp"
+#include "sequencer/pattern.hpp"
 #include "sequencer/types.hpp"
 
 namespace quorvelan::preset {
@@ -44,6 +45,13 @@ std::vector<ListedFile> list_files(const std::filesystem::path& folder, std::str
 // The stems of list_files(folder, "json").
 std::vector<std::string> list_json_files(const std::filesystem::path& folder);
 std::vector<std::string> list_projects();
+
+// Reads one pattern file, brought into the ranges playback relies on.
+Result<sequencer::pattern::Pattern> load_pattern(const std::filesystem::path& path);
+
+// Saves the pattern as patterns/NAME.json (name trimmed and non-empty). A name that could leave
+// the folder is refused; the old file of that name survives a failed save.
+Result<void> save_pattern(const sequencer::pattern::Pattern& pattern, std::string_view name);
 
 // Preset banks: the two factory DX7 banks, one bank per bulk dump in the "dx7" folder, and the
 // user's own presets in the "presets" folder.

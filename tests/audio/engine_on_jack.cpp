@@ -22,7 +22,10 @@ using quorvelan::audio::engine::AudioEngine;
 using quorvelan::audio::state::AudioState;
 namespace messages = quorvelan::audio::messages;
 
-constexpr bool placeholder_state = requires { AudioState::is_placeholder; };
+// A template, so that a state without the marker is simply not the stand-in.
+template <class State>
+constexpr bool is_stand_in = requires { State::is_placeholder; };
+constexpr bool placeholder_state = is_stand_in<AudioState>;
 
 struct Running {
   messages::AudioProducer commands;

@@ -2,10 +2,15 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "audio/engine_log_capture.hpp"
+#include "files.hpp"
+#include "json/codec.hpp"
 #include "preset.hpp"
+#include "sequencer/pattern_json.hpp"
 #include "support/temp_home.hpp"
 
 namespace quorvelan::preset {
@@ -56,6 +61,75 @@ TEST_F(DataDir, ListingAMissingFolderIsEmptyAndCreatesNothing) {
 
   touch((fs::create_directories(projects_dir()), projects_dir() / "song.json"));
   EXPECT_EQ(list_projects(), std::vector<std::string>{"song"});
+}
+
+using sequencer::pattern::Pattern;
+
+class PatternFiles : public DataDir {
+ protected:
+  static std::string contents(const fs::path& path) { return files::read_text(path).value(); }
+};
+
+TEST_F(PatternFiles, SaveCreatesTheFoldersAndReplacesByName) {
+  test_support::LogCapture log("quorvelan::preset");
+  Pattern pattern = Pattern::default_pattern();
+  pattern.name = "Verse";
+  ASSERT_TRUE(save_pattern(pattern, "verse"));
+  fs::path path = patterns_dir() / "verse.json";
+  EXPECT_EQ(contents(path), json::to_text(pattern).value());
+  EXPECT_EQ(log.lines(),
+            std::vector<std::string>{"info Pattern saved to " + files::debug_path(path)});
+
+  pattern.bpm = 90.0;
+  ASSERT_TRUE(save_pattern(pattern, "verse"));
+  EXPECT_EQ(load_pattern(path), pattern);
+  EXPECT_EQ(log.lines().back(), "info Pattern loaded from " + files::debug_path(path));
+  EXPECT_EQ(list_json_files(patterns_dir()), std::vector<std::string>{"verse"});
+}
+
+TEST_F(PatternFiles, RefusedSavesLeaveEveryFileAsItWas) {
+  Pattern pattern = Pattern::default_pattern();
+  ASSERT_TRUE(save_pattern(pattern, "keep"));
+  std::string kept = contents(patterns_dir() / "keep.json");
+
+  EXPECT_FALSE(save_pattern(pattern, "../keep"));
+  EXPECT_FALSE(save_pattern(pattern, "/tmp/keep"));
+  EXPECT_FALSE(fs::exists(quorvelan_dir() / "keep.json"));
+
+  pattern.swing_percent = std::numeric_limits<float>::quiet_NaN();
+  auto refused = save_pattern(pattern, "keep");
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error().message(), "cannot store the non-finite number nan in `swing_percent`");
+  EXPECT_EQ(contents(patterns_dir() / "keep.json"), kept);
+  EXPECT_EQ(std::distance(fs::directory_iterator(patterns_dir()), fs::directory_iterator()), 1);
+}
+
+TEST_F(PatternFiles, LoadTakesTrailingWhitespaceOnlyAndNormalises) {
+  fs::create_directories(patterns_dir());
+  std::string text = json::to_text(Pattern::default_pattern()).value();
+  std::ofstream(patterns_dir() / "newline.json") << text << "\n";
+  std::ofstream(patterns_dir() / "two.json") << text << "\n{}";
+  std::ofstream(patterns_dir() / "empty.json");
+  EXPECT_EQ(load_pattern(patterns_dir() / "newline.json"), Pattern::default_pattern());
+  EXPECT_TRUE(load_pattern(patterns_dir() / "two.json")
+                  .error()
+                  .message()
+                  .starts_with("trailing characters at line"));
+  EXPECT_EQ(load_pattern(patterns_dir() / "empty.json").error().message(),
+            "EOF while parsing a value at line 1 column 0");
+  EXPECT_TRUE(load_pattern(patterns_dir() / "none.json")
+                  .error()
+                  .message()
+                  .ends_with("No such file or directory (os error 2)"));
+
+  Pattern broken = Pattern::default_pattern();
+  broken.tracks[1].steps.resize(3);
+  broken.tracks[1].length = 0;
+  std::ofstream(patterns_dir() / "short.json") << json::to_text(broken).value();
+  auto loaded = load_pattern(patterns_dir() / "short.json");
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(loaded->tracks[1].steps.size(), 64u);
+  EXPECT_EQ(loaded->tracks[1].length, 1);
 }
 
 TEST(ItemPath, RefusesNamesThatLeaveTheFolderOrNoFileSystemTakes) {
