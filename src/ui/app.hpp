@@ -62,14 +62,14 @@ struct Status {
 struct AppParts {
   audio::messages::AudioProducer audio_tx;
   audio::messages::FeedbackConsumer feedback_rx;
-  std::optional<audio::engine::AudioEngine> audio_engine;
-  std::vector<std::string> output_devices;
-  std::optional<midi::native::MidiInput> midi_input;
-  std::vector<std::string> midi_ports;
-  std::vector<std::string> project_list;
+  std::optional<audio::engine::AudioEngine> audio_engine{};
+  std::vector<std::string> output_devices{};
+  std::optional<midi::native::MidiInput> midi_input{};
+  std::vector<std::string> midi_ports{};
+  std::vector<std::string> project_list{};
   bool gamepad = false;
-  std::unique_ptr<term::Terminal> terminal;  // absent in tests: nothing is drawn
-  std::unique_ptr<term::Input> input;        // absent in tests: no key arrives
+  std::unique_ptr<term::Terminal> terminal{};  // absent in tests: nothing is drawn
+  std::unique_ptr<term::Input> input{};  // absent in tests: no key arrives
 };
 
 class App {

@@ -30,8 +30,9 @@ sequencer::project::Project App::build_project() const {
 }
 
 void App::load_project_by_name(const std::string& name) {
-  auto loaded = preset::item_path(preset::projects_dir(), name)
-                    .and_then([](const auto& path) { return sequencer::project::Project::load(path); });
+  auto path = preset::item_path(preset::projects_dir(), name);
+  auto loaded = path ? sequencer::project::Project::load(*path)
+                     : Result<sequencer::project::Project>(std::unexpected(path.error()));
   if (!loaded) {
     set_status("Load error: " + loaded.error().message());
     log::target(kLogTarget)->error("Project load error: {}", loaded.error().message());

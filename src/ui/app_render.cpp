@@ -47,9 +47,8 @@ void App::render_app(term::Buffer& buffer) const {
     render_project_picker(area, buffer);
     return;
   }
-  const std::array rows{Constraint::length(1), Constraint::min(0), Constraint::length(1),
-                        Constraint::length(1)};
-  auto parts = term::split_vertical(area, rows);
+  auto parts = term::split_vertical(area, {Constraint::length(1), Constraint::min(0),
+                                           Constraint::length(1), Constraint::length(1)});
   render_header(parts[0], buffer);
   render_status(parts[2], buffer);
   render_help(parts[3], buffer);

@@ -57,8 +57,14 @@ TEST(AppStart, StarterPatternHoldsTheBeatOnTracksOneAndTwoOnly) {
     bool note_step = i < 16 && i % 4 == 2;
     EXPECT_EQ((kick.flags & sequencer::pattern::kStepOn) != 0, kick_step) << i;
     EXPECT_EQ((note.flags & sequencer::pattern::kStepOn) != 0, note_step) << i;
-    if (kick_step) EXPECT_EQ(std::pair(*kick.note, kick.velocity), std::pair<std::uint8_t, std::uint8_t>(36, 120));
-    if (note_step) EXPECT_EQ(std::pair(*note.note, note.velocity), std::pair<std::uint8_t, std::uint8_t>(60, 80));
+    if (kick_step) {
+      EXPECT_EQ(kick.note, 36);
+      EXPECT_EQ(kick.velocity, 120);
+    }
+    if (note_step) {
+      EXPECT_EQ(note.note, 60);
+      EXPECT_EQ(note.velocity, 80);
+    }
     EXPECT_FALSE(tracks[2].steps[i].flags & sequencer::pattern::kStepOn);
     EXPECT_FALSE(tracks[3].steps[i].flags & sequencer::pattern::kStepOn);
   }
@@ -237,9 +243,9 @@ TEST(AppKeys, CopyAndPasteAPattern) {
   EXPECT_TRUE(h.app.dirty);
 }
 
-using ProjectFiles = test_support::TempHome;
+using AppProjectFiles = test_support::TempHome;
 
-TEST_F(ProjectFiles, LoadingAProjectReplacesPatternsAndSendsEverySection) {
+TEST_F(AppProjectFiles, LoadingAProjectReplacesPatternsAndSendsEverySection) {
   auto saved = Harness::make();
   saved.app.bpm = 98.0;
   saved.app.synth_params[2].drive = 0.5f;
@@ -267,7 +273,7 @@ TEST_F(ProjectFiles, LoadingAProjectReplacesPatternsAndSendsEverySection) {
   EXPECT_EQ(h.drain_sent().size(), 1u + 4 * 53 + 19 + 24 + 1);
 }
 
-TEST_F(ProjectFiles, AFailedLoadChangesNothingAndSaysWhy) {
+TEST_F(AppProjectFiles, AFailedLoadChangesNothingAndSaysWhy) {
   auto h = Harness::make({"missing"});
   h.app.project_row = 1;
   h.app.handle_key(key(term::KeyCode::Enter));
@@ -277,7 +283,7 @@ TEST_F(ProjectFiles, AFailedLoadChangesNothingAndSaysWhy) {
   EXPECT_TRUE(h.drain_sent().empty());
 }
 
-TEST_F(ProjectFiles, AutosaveWritesANamedProjectEveryThirtySeconds) {
+TEST_F(AppProjectFiles, AutosaveWritesANamedProjectEveryThirtySeconds) {
   auto h = Harness::make();
   auto start = h.app.last_autosave;
   h.app.autosave_if_due(start + 60s);  // no name: never saved
@@ -303,15 +309,15 @@ TEST(AppRender, ProjectPickerIsCentredAndMarksTheSelectedEntry) {
   auto h = Harness::make({"alpha"});
   term::TestBackend backend(80, 24);
   backend.draw([&](term::Buffer& b) { h.app.render_app(b); });
-  // 10 lines in a box of width 50, centred: x = 15, y = 7.
-  EXPECT_EQ(row(backend, 7).substr(15, 9), "QUORVELAN");
-  EXPECT_EQ(row(backend, 11).substr(15, 15), "> + New Project");
-  EXPECT_EQ(row(backend, 12).substr(15, 7), "  alpha");
-  const auto& selected = backend.cell(15, 11);
+  // 8 lines in a box of width 50, centred: x = 15, y = 8.
+  EXPECT_EQ(row(backend, 8).substr(15, 9), "QUORVELAN");
+  EXPECT_EQ(row(backend, 12).substr(15, 15), "> + New Project");
+  EXPECT_EQ(row(backend, 13).substr(15, 7), "  alpha");
+  const auto& selected = backend.cell(15, 12);
   EXPECT_EQ(selected.background, h.app.theme.selected_bg);
   EXPECT_TRUE(term::contains(selected.modifiers, term::Modifier::Bold));
   EXPECT_EQ(backend.cell(0, 0).background, term::Color::hex(0x181825));
-  EXPECT_EQ(row(backend, 14).substr(15, 46), "Up/Down: navigate  Enter: select  Ctrl+Q: quit");
+  EXPECT_EQ(row(backend, 15).substr(15, 46), "Up/Down: navigate  Enter: select  Ctrl+Q: quit");
 }
 
 TEST(AppRender, HeaderShowsTabsTempoTransportAndMeters) {
