@@ -1,4 +1,6 @@
-# A private JACK server for the tests that need an audio device or a MIDI bus. Such a test sets
+# A private JACK server for the tests that need an audio device or a MIDI bus. Every test that
+# opens a JACK client (even one that only finds no server) takes the lock: a client failing to
+# reach its server can clean up the shared memory another server still uses. Such a test sets
 #   FIXTURES_REQUIRED jack_server  RESOURCE_LOCK jack_server
 #   ENVIRONMENT JACK_DEFAULT_SERVER=${QUORVELAN_JACK_SERVER}
 # One server per build folder, so that two builds testing at once never share (or stop) a server.
