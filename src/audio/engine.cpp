@@ -1,12 +1,12 @@
 #include "audio/engine.hpp"
 
+#include <fmt/format.h>
+#include <utf8proc.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <string_view>
 #include <utility>
-
-#include <fmt/format.h>
-#include <utf8proc.h>
 
 #include "audio/probe.hpp"
 #include "audio/rtaudio_host.hpp"
@@ -58,8 +58,8 @@ Result<ChosenDevice> choose_device(host::Host& host, const std::optional<std::st
     label = *asked;
   } else {
     const auto names = AudioEngine::list_output_devices(host);
-    label = names.empty() || names.front().empty() ? std::string(default_device_name)
-                                                    : names.front();
+    label =
+        names.empty() || names.front().empty() ? std::string(default_device_name) : names.front();
   }
   if (label == default_device_name) {
     const auto device = host.default_output_device();
@@ -106,8 +106,7 @@ std::vector<std::string> AudioEngine::list_output_devices(host::Host& host) {
 Result<AudioEngine> AudioEngine::create(const std::optional<std::string>& device_name,
                                         messages::AudioConsumer commands,
                                         messages::FeedbackProducer feedback) {
-  return create(rtaudio_host::system_host(), device_name, std::move(commands),
-                std::move(feedback));
+  return create(rtaudio_host::system_host(), device_name, std::move(commands), std::move(feedback));
 }
 
 Result<AudioEngine> AudioEngine::create(host::Host& host,

@@ -33,12 +33,13 @@ struct StreamConfig {
 using DeviceId = std::uint32_t;
 
 // What a running stream calls into. `render` runs on the host's real-time thread; `error` on
-// whichever thread the host reports errors from, never concurrently with itself.
+// whichever thread the host reports errors from, possibly alongside `render` or itself.
 class StreamClient {
  public:
   virtual ~StreamClient() = default;
   // Fills one interleaved buffer of `samples` values (frames x channels) of the stream's format.
-  virtual void render(void* buffer, std::size_t samples) noexcept = 0;
+  // False once the device is gone: the buffer is silent and the host may stop the stream.
+  virtual bool render(void* buffer, std::size_t samples) noexcept = 0;
   // A stream error in the host's words; `device_lost` when the stream will play no more.
   virtual void error(std::string_view text, bool device_lost) noexcept = 0;
 };

@@ -24,8 +24,8 @@ std::vector<std::uint32_t> rate_candidates(std::uint32_t default_rate) {
 }
 
 std::vector<SampleFormat> format_candidates(SampleFormat default_format) {
-  const bool carried = default_format == SampleFormat::I16 ||
-                       default_format == SampleFormat::I32 || default_format == SampleFormat::U16;
+  const bool carried = default_format == SampleFormat::I16 || default_format == SampleFormat::I32 ||
+                       default_format == SampleFormat::U16;
   std::vector<SampleFormat> formats{carried ? default_format : SampleFormat::F32};
   for (const auto format :
        {SampleFormat::I16, SampleFormat::I32, SampleFormat::U16, SampleFormat::F32}) {

@@ -1,5 +1,6 @@
 #include "audio/rtaudio_host.hpp"
 
+#include <fmt/format.h>
 #include <rtaudio/RtAudio.h>
 
 #include <algorithm>
@@ -7,8 +8,6 @@
 #include <string>
 #include <thread>
 #include <utility>
-
-#include <fmt/format.h>
 
 #include "audio/jack_watch.hpp"
 #include "log.hpp"
@@ -26,13 +25,19 @@ constexpr const char* stream_name = "Quorvelan";
 
 RtAudioFormat rtaudio_format(SampleFormat format) {
   switch (format) {
-    case SampleFormat::I8: return RTAUDIO_SINT8;
-    case SampleFormat::I16: return RTAUDIO_SINT16;
-    case SampleFormat::I24: return RTAUDIO_SINT24;
-    case SampleFormat::I32: return RTAUDIO_SINT32;
-    case SampleFormat::F64: return RTAUDIO_FLOAT64;
+    case SampleFormat::I8:
+      return RTAUDIO_SINT8;
+    case SampleFormat::I16:
+      return RTAUDIO_SINT16;
+    case SampleFormat::I24:
+      return RTAUDIO_SINT24;
+    case SampleFormat::I32:
+      return RTAUDIO_SINT32;
+    case SampleFormat::F64:
+      return RTAUDIO_FLOAT64;
     case SampleFormat::U16:  // RtAudio has no unsigned type; never asked for
-    case SampleFormat::F32: break;
+    case SampleFormat::F32:
+      break;
   }
   return RTAUDIO_FLOAT32;
 }
@@ -68,6 +73,13 @@ RtAudio::Api choose_api() {
 #endif
 }
 
+// RtAudio aborts a stream itself on anything worse than a warning. ALSA reports an unplugged
+// device only as a warning on every write, which fail at once: left running, the stream would
+// spin and fill the log.
+bool reports_lost_device(RtAudioError::Type type, std::string_view text) {
+  return type != RtAudioError::WARNING || text.find("No such device") != std::string_view::npos;
+}
+
 class RtAudioStream;
 
 // Errors raised on a thread inside a stream's callback or one of its calls go to that stream;
@@ -84,8 +96,8 @@ class RtAudioStream final : public host::OutputStream {
     RtAudio::StreamOptions options;
     options.streamName = stream_name;
     unsigned int frames = buffer_frames;
-    audio_->openStream(&output, nullptr, rtaudio_format(config.format), config.sample_rate,
-                       &frames, &RtAudioStream::render_callback, this, &options,
+    audio_->openStream(&output, nullptr, rtaudio_format(config.format), config.sample_rate, &frames,
+                       &RtAudioStream::render_callback, this, &options,
                        &RtAudioStream::error_callback);
     if (audio_->getCurrentApi() == RtAudio::UNIX_JACK) {
       jack_ = jack_watch::JackWatch::start([this](const std::string& reason) {
@@ -131,8 +143,9 @@ class RtAudioStream final : public host::OutputStream {
                              void* self) {
     auto& stream = *static_cast<RtAudioStream*>(self);
     current_stream = &stream;
-    stream.client_->render(output, std::size_t{frames} * stream.samples_per_frame_);
-    return 0;
+    const bool playing =
+        stream.client_->render(output, std::size_t{frames} * stream.samples_per_frame_);
+    return playing ? 0 : 2;  // 2: RtAudio aborts the stream
   }
 
   static void error_callback(RtAudioError::Type type, const std::string& text) {
@@ -141,8 +154,7 @@ class RtAudioStream final : public host::OutputStream {
     } else if (current_stream->starting_) {
       current_stream->start_failure_ = text;
     } else {
-      // RtAudio aborts the stream itself on anything worse than a warning.
-      current_stream->client_->error(text, type != RtAudioError::WARNING);
+      current_stream->client_->error(text, reports_lost_device(type, text));
     }
   }
 
@@ -221,8 +233,8 @@ class RtAudioHost final : public host::Host {
       RtAudio::StreamOptions options;
       options.streamName = stream_name;
       unsigned int frames = buffer_frames;
-      test.openStream(&output, nullptr, rtaudio_format(config.format), config.sample_rate,
-                      &frames, &discard_callback, nullptr, &options);
+      test.openStream(&output, nullptr, rtaudio_format(config.format), config.sample_rate, &frames,
+                      &discard_callback, nullptr, &options);
       test.closeStream();
       return true;
     } catch (const RtAudioError&) {

@@ -8,10 +8,10 @@
 
 namespace quorvelan::audio::samples {
 
-float to_f32(float x);               // clamped to -1.0 .. 1.0
-std::int16_t to_i16(float x);        // x * 32768
-std::int32_t to_i32(float x);        // x * 2147483648
-std::uint16_t to_u16(float x);       // the I16 value with its sign bit flipped: silence is 32768
+float to_f32(float x);          // clamped to -1.0 .. 1.0
+std::int16_t to_i16(float x);   // x * 32768
+std::int32_t to_i32(float x);   // x * 2147483648
+std::uint16_t to_u16(float x);  // the I16 value with its sign bit flipped: silence is 32768
 
 // Converts `in` into the first in.size() samples of `out`, which must be at least that long.
 void convert(std::span<const float> in, std::int16_t* out);

@@ -11,15 +11,14 @@ namespace quorvelan::audio::stream_renderer {
 
 using host::SampleFormat;
 
-StreamRenderer::StreamRenderer(const host::StreamConfig& config,
-                               messages::AudioConsumer commands,
+StreamRenderer::StreamRenderer(const host::StreamConfig& config, messages::AudioConsumer commands,
                                messages::FeedbackProducer feedback)
     : state_(static_cast<float>(config.sample_rate), std::move(commands), std::move(feedback)),
       channels_(config.channels),
       format_(config.format),
       scratch_(config.format == SampleFormat::F32 ? 0 : initial_scratch_samples, 0.0f) {}
 
-void StreamRenderer::render(void* buffer, std::size_t count) noexcept {
+bool StreamRenderer::render(void* buffer, std::size_t count) noexcept {
   switch (format_) {
     case SampleFormat::F32:
       render_f32(std::span(static_cast<float*>(buffer), count));
@@ -36,6 +35,7 @@ void StreamRenderer::render(void* buffer, std::size_t count) noexcept {
     default:  // no stream is built in another format
       break;
   }
+  return !device_lost_.load(std::memory_order_relaxed);
 }
 
 void StreamRenderer::error(std::string_view text, bool device_lost) noexcept {
@@ -49,8 +49,11 @@ bool StreamRenderer::rendering() const {
 }
 
 void StreamRenderer::render_f32(std::span<float> out) {
-  std::ranges::fill(out, 0.0f);
-  if (rendering()) state_.process(out, channels_);
+  if (rendering()) {
+    state_.process(out, channels_);
+  } else {
+    std::ranges::fill(out, 0.0f);
+  }
   samples::clamp_in_place(out);
 }
 

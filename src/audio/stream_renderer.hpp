@@ -24,7 +24,7 @@ class StreamRenderer final : public host::StreamClient {
   StreamRenderer(const host::StreamConfig& config, messages::AudioConsumer commands,
                  messages::FeedbackProducer feedback);
 
-  void render(void* buffer, std::size_t samples) noexcept override;
+  bool render(void* buffer, std::size_t samples) noexcept override;
   // Logs the error; after a lost device every buffer is silence.
   void error(std::string_view text, bool device_lost) noexcept override;
 

@@ -39,8 +39,8 @@ class FakeHost final : public host::Host {
   bool playing = false;
   bool stream_dropped = false;
 
-  FakeHost& with(std::string name, host::StreamConfig defaults = {48000, 2,
-                                                                   host::SampleFormat::F32}) {
+  FakeHost& with(std::string name,
+                 host::StreamConfig defaults = {48000, 2, host::SampleFormat::F32}) {
     devices.push_back({std::move(name), defaults});
     return *this;
   }

@@ -24,8 +24,8 @@ JackRecorder::~JackRecorder() {
 
 bool JackRecorder::connect_from(const std::string& client) {
   const std::string pattern = "^" + client + "[^:]*:";
-  const char** sources = jack_get_ports(client_, pattern.c_str(), JACK_DEFAULT_AUDIO_TYPE,
-                                        JackPortIsOutput);
+  const char** sources =
+      jack_get_ports(client_, pattern.c_str(), JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput);
   if (sources == nullptr) return false;
   bool connected = sources[0] != nullptr && sources[1] != nullptr;
   for (std::size_t i = 0; connected && i < 2; ++i) {

@@ -18,8 +18,8 @@ TEST(AudioEngineWithoutDevices, CreationFailsCleanlyAndQuickly) {
   auto [commands, command_end] = messages::make_audio_ring();
   auto [feedback_end, feedback] = messages::make_feedback_ring();
   const auto started = std::chrono::steady_clock::now();
-  const auto engine = AudioEngine::create(std::nullopt, std::move(command_end),
-                                          std::move(feedback_end));
+  const auto engine =
+      AudioEngine::create(std::nullopt, std::move(command_end), std::move(feedback_end));
   ASSERT_FALSE(engine);
   EXPECT_EQ(engine.error().message(), "No default audio device available");
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));

@@ -24,7 +24,9 @@ namespace messages = quorvelan::audio::messages;
 
 // A template, so that a state without the marker is simply not the stand-in.
 template <class State>
-constexpr bool is_stand_in = requires { State::is_placeholder; };
+constexpr bool is_stand_in = requires {
+  State::is_placeholder;
+};
 constexpr bool placeholder_state = is_stand_in<AudioState>;
 
 struct Running {
@@ -94,8 +96,8 @@ std::size_t period(std::span<const float> window) {
 
 // The last sample above -60 dB.
 std::size_t last_audible(std::span<const float> signal) {
-  const auto found =
-      std::ranges::find_if(signal.rbegin(), signal.rend(), [](float x) { return std::fabs(x) > 1e-3f; });
+  const auto found = std::ranges::find_if(signal.rbegin(), signal.rend(),
+                                          [](float x) { return std::fabs(x) > 1e-3f; });
   return static_cast<std::size_t>(signal.rend() - found);
 }
 

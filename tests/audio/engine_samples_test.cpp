@@ -7,10 +7,10 @@
 #include <limits>
 #include <vector>
 
+#include "audio/engine_log_capture.hpp"
 #include "audio/messages.hpp"
 #include "audio/samples.hpp"
 #include "audio/stream_renderer.hpp"
-#include "audio/engine_log_capture.hpp"
 #include "support/alloc_counter.hpp"
 
 namespace {
@@ -29,8 +29,8 @@ TEST(SampleConversion, SixteenBitTruncatesTowardZeroAndSaturates) {
   EXPECT_EQ(samples::to_i16(-1.0f), -32768);
   EXPECT_EQ(samples::to_i16(0.5f), 16384);
   EXPECT_EQ(samples::to_i16(0.0f), 0);
-  EXPECT_EQ(samples::to_i16(0.99999f), 32767);   // 32767.67 truncated
-  EXPECT_EQ(samples::to_i16(-0.00002f), 0);      // -0.66 truncates toward zero, not down
+  EXPECT_EQ(samples::to_i16(0.99999f), 32767);  // 32767.67 truncated
+  EXPECT_EQ(samples::to_i16(-0.00002f), 0);     // -0.66 truncates toward zero, not down
   EXPECT_EQ(samples::to_i16(1.0f / 32768.0f * 2.9f), 2);
   EXPECT_EQ(samples::to_i16(-1.0f / 32768.0f * 2.9f), -2);
   EXPECT_EQ(samples::to_i16(7.0f), 32767);
@@ -77,8 +77,8 @@ TEST(SampleConversion, BuffersConvertSampleBySample) {
   samples::convert(in, i32.data());
   samples::convert(in, u16.data());
   EXPECT_EQ(i16, (std::vector<std::int16_t>{16384, -32768, 0, 32767}));
-  EXPECT_EQ(i32, (std::vector<std::int32_t>{1073741824, std::numeric_limits<std::int32_t>::min(),
-                                            0, std::numeric_limits<std::int32_t>::max()}));
+  EXPECT_EQ(i32, (std::vector<std::int32_t>{1073741824, std::numeric_limits<std::int32_t>::min(), 0,
+                                            std::numeric_limits<std::int32_t>::max()}));
   EXPECT_EQ(u16, (std::vector<std::uint16_t>{49152, 0, 32768, 65535}));
 }
 
@@ -159,11 +159,13 @@ TEST(StreamRenderer, StreamErrorsAreLoggedAndALostDeviceSilencesTheStream) {
   stream.renderer->error("underrun", false);
   EXPECT_TRUE(log.contains("error Audio stream error: underrun"));
 
+  std::vector<std::int32_t> out(256, 5);
+  EXPECT_TRUE(stream.renderer->render(out.data(), out.size()));
   stream.renderer->error("device unplugged", true);
   EXPECT_TRUE(log.contains("error Audio stream error: device unplugged"));
   fill_command_ring(stream.commands);
-  std::vector<std::int32_t> out(256, 5);
-  stream.renderer->render(out.data(), out.size());
+  std::ranges::fill(out, 5);
+  EXPECT_FALSE(stream.renderer->render(out.data(), out.size())) << "the host was not told to stop";
   EXPECT_EQ(out, std::vector<std::int32_t>(256, 0));
   EXPECT_FALSE(stream.commands.push(messages::note_off(0, 60)))
       << "the state went on rendering after the device was lost";

@@ -22,7 +22,8 @@ const std::string server = "quorvelan-loss-test";
 const std::string pidfile = std::string(QUORVELAN_TEST_BINARY_DIR) + "/jackd-loss-test.pid";
 
 int run_script(const std::string& script, const std::string& arguments) {
-  return std::system((std::string(QUORVELAN_JACK_SCRIPTS) + "/" + script + " " + arguments).c_str());
+  return std::system(
+      (std::string(QUORVELAN_JACK_SCRIPTS) + "/" + script + " " + arguments).c_str());
 }
 
 bool logged_stream_error(const test_support::LogCapture& log) {

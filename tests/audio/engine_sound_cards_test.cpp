@@ -1,7 +1,5 @@
 // The sound-card lines logged from the kernel's card list.
 
-#include "audio/sound_cards.hpp"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,6 +7,7 @@
 #include <fstream>
 
 #include "audio/engine_log_capture.hpp"
+#include "audio/sound_cards.hpp"
 
 namespace {
 
@@ -22,7 +21,8 @@ TEST(SoundCards, ReadsNameAndNumberFromTheBracketedLines) {
       " 1 [NVidia         ]: HDA-Intel - HDA NVidia\r\n"
       "+2 [ USB ]: USB-Audio - Headset\n"
       "29 [Loopback]: Loopback");
-  EXPECT_EQ(cards, (std::vector<SoundCard>{{"PCH", 0}, {"NVidia", 1}, {"USB", 2}, {"Loopback", 29}}));
+  EXPECT_EQ(cards,
+            (std::vector<SoundCard>{{"PCH", 0}, {"NVidia", 1}, {"USB", 2}, {"Loopback", 29}}));
 }
 
 TEST(SoundCards, SkipsLinesWithoutBracketsInOrderOrWithoutANumber) {
@@ -36,7 +36,8 @@ TEST(SoundCards, SkipsLinesWithoutBracketsInOrderOrWithoutANumber) {
                                        "+ [PCH]\n"
                                        "4294967296 [PCH]\n")
                   .empty());
-  EXPECT_EQ(sound_cards::parse_cards("4294967295 [Big]"), (std::vector<SoundCard>{{"Big", 4294967295u}}));
+  EXPECT_EQ(sound_cards::parse_cards("4294967295 [Big]"),
+            (std::vector<SoundCard>{{"Big", 4294967295u}}));
 }
 
 TEST(SoundCards, EachCardOfTheFileIsLoggedAndAMissingFileLogsNothing) {
@@ -48,8 +49,9 @@ TEST(SoundCards, EachCardOfTheFileIsLoggedAndAMissingFileLogsNothing) {
   sound_cards::log_sound_cards(path);
   std::filesystem::remove(path);
   sound_cards::log_sound_cards(path);
-  EXPECT_EQ(log.lines(), (std::vector<std::string>{"info Discovered ALSA card from /proc: PCH (0)",
-                                                   "info Discovered ALSA card from /proc: USB (3)"}));
+  EXPECT_EQ(log.lines(),
+            (std::vector<std::string>{"info Discovered ALSA card from /proc: PCH (0)",
+                                      "info Discovered ALSA card from /proc: USB (3)"}));
 }
 
 }  // namespace

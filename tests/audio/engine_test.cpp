@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "audio/messages.hpp"
-#include "audio/probe.hpp"
 #include "audio/engine_fake_host.hpp"
 #include "audio/engine_log_capture.hpp"
+#include "audio/messages.hpp"
+#include "audio/probe.hpp"
 
 namespace {
 
@@ -176,10 +176,10 @@ TEST(AudioEngineProbing, TriesEveryRateAndFormatInOrderThenFailsWithTheAskedName
   const auto engine = open(host, std::nullopt);
   ASSERT_FALSE(engine);
   EXPECT_EQ(engine.error().message(), "No working audio configuration found for 'default'");
-  const std::vector<StreamConfig> expected{
-      {44100, 2, F32}, {44100, 2, I16}, {44100, 2, I32}, {44100, 2, U16},
-      {48000, 2, F32}, {48000, 2, I16}, {48000, 2, I32}, {48000, 2, U16},
-      {22050, 2, F32}, {22050, 2, I16}, {22050, 2, I32}, {22050, 2, U16}};
+  const std::vector<StreamConfig> expected{{44100, 2, F32}, {44100, 2, I16}, {44100, 2, I32},
+                                           {44100, 2, U16}, {48000, 2, F32}, {48000, 2, I16},
+                                           {48000, 2, I32}, {48000, 2, U16}, {22050, 2, F32},
+                                           {22050, 2, I16}, {22050, 2, I32}, {22050, 2, U16}};
   EXPECT_EQ(host.tried, expected);
   EXPECT_FALSE(host.opened_config);
 }
@@ -196,7 +196,8 @@ TEST(AudioEngineProbing, TheFirstConfigurationThatBuildsRunsAndIsLogged) {
   EXPECT_EQ(host.opened_config, (StreamConfig{44100, 6, I16}));
   EXPECT_EQ(host.tried.size(), 6u);  // four at 48000, then F32 and I16 at 44100
   EXPECT_TRUE(host.playing);
-  EXPECT_TRUE(log.contains("info Audio device: Speakers, sample rate: 0, channels: 6, format: F64"));
+  EXPECT_TRUE(
+      log.contains("info Audio device: Speakers, sample rate: 0, channels: 6, format: F64"));
   EXPECT_TRUE(log.contains("info Using format: I16, sample rate: 44100"));
 }
 

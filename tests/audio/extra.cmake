@@ -9,12 +9,14 @@ function(quorvelan_engine_test name)
   target_compile_definitions(${name} PRIVATE
     QUORVELAN_JACK_SCRIPTS="${CMAKE_CURRENT_SOURCE_DIR}/jack"
     QUORVELAN_TEST_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}")
-  target_link_libraries(${name} PRIVATE quorvelan_core PkgConfig::JACK GTest::gtest GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE
+    quorvelan_core PkgConfig::JACK GTest::gtest GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
 
 quorvelan_engine_test(audio_engine_on_jack
-  ${QUORVELAN_ENGINE_TEST_DIR}/engine_on_jack.cpp ${QUORVELAN_ENGINE_TEST_DIR}/engine_jack_recorder.cpp)
+  ${QUORVELAN_ENGINE_TEST_DIR}/engine_on_jack.cpp
+  ${QUORVELAN_ENGINE_TEST_DIR}/engine_jack_recorder.cpp)
 set_tests_properties(audio_engine_on_jack PROPERTIES
   FIXTURES_REQUIRED jack_server RESOURCE_LOCK jack_server TIMEOUT 60
   ENVIRONMENT JACK_DEFAULT_SERVER=${QUORVELAN_JACK_SERVER})
