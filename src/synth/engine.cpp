@@ -6,6 +6,7 @@
 #include "numeric.hpp"
 #include "synth/filter.hpp"
 #include "synth/params.hpp"
+#include "synth/voice_bank.hpp"
 
 namespace quorvelan::synth::engine {
 
@@ -155,8 +156,13 @@ void SynthEngine::update_active_voices(std::span<Voice> voices, std::uint8_t tra
 
 void SynthEngine::render(std::span<voice::StereoFrame> out) {
   std::ranges::fill(out, voice::StereoFrame{});
-  for (auto& voice : allocator_.voices())
-    voice.render_add(out, peaks_[voice.track % voice_alloc::kTrackCount]);
+  std::array<voice::StereoFrame, voice_alloc::kVoiceCount> voice_peaks{};
+  voice_bank::render(allocator_.voices(), out, voice_peaks);
+  for (std::size_t v = 0; v < voice_peaks.size(); ++v) {
+    auto& peak = peaks_[allocator_.voices()[v].track % voice_alloc::kTrackCount];
+    peak.left = std::max(peak.left, voice_peaks[v].left);
+    peak.right = std::max(peak.right, voice_peaks[v].right);
+  }
 }
 
 std::array<voice::StereoFrame, voice_alloc::kTrackCount> SynthEngine::take_peaks() {

@@ -4,8 +4,10 @@
 // exponentially, by a factor of 1000 over the stage time, and snap to their target once
 // within 0.0001 of it.
 
-#include <cmath>
 #include <cstdint>
+#include <limits>
+
+#include "synth/lanes.hpp"
 
 namespace quorvelan::synth::envelope {
 
@@ -16,6 +18,33 @@ enum class EnvelopeStage : std::uint8_t {
   Sustain = 4,
   Release = 5
 };
+
+// The per-frame rule of a stage, in one form for every stage so that the envelopes of several
+// voices can run side by side: each frame
+//   level = target + factor x (level - target) + increment,
+// and the stage is over once level >= ceiling, level < floor or |level - target| < snap; the
+// level then settles at `finish_level` and the next stage begins.
+template <class T>
+struct StageRule {
+  T target;
+  T factor;
+  T increment;
+  T ceiling;
+  T floor;
+  T snap;
+  T finish_level;
+};
+
+template <class T>
+T advance(T level, const StageRule<T>& rule) {
+  return rule.target + rule.factor * (level - rule.target) + rule.increment;
+}
+
+template <class T>
+auto stage_over(T level, const StageRule<T>& rule) {
+  return (level >= rule.ceiling) | (level < rule.floor) |
+         (lanes::abs(level - rule.target) < rule.snap);
+}
 
 class Envelope {
  public:
@@ -34,38 +63,17 @@ class Envelope {
 
   // Advances one frame and returns the envelope's value for it.
   float step() {
-    switch (stage_) {
-      case EnvelopeStage::Idle:
-        return 0.0f;
-      case EnvelopeStage::Attack:
-        level_ += coefficient_;
-        if (level_ >= 1.0f) {
-          level_ = 1.0f;
-          enter(EnvelopeStage::Decay);
-          return 1.0f;
-        }
-        return level_;
-      case EnvelopeStage::Decay:
-        level_ = sustain_ + coefficient_ * (level_ - sustain_);
-        if (std::fabs(level_ - sustain_) < kSnap) {
-          level_ = sustain_;
-          enter(EnvelopeStage::Sustain);
-        }
-        return level_;
-      case EnvelopeStage::Sustain:
-        return sustain_;
-      case EnvelopeStage::Release:
-        level_ *= coefficient_;
-        if (level_ < kSnap) {
-          level_ = 0.0f;
-          enter(EnvelopeStage::Idle);
-          return 0.0f;
-        }
-        return level_;
-    }
-    return 0.0f;
+    level_ = advance(level_, rule_);
+    if (stage_over(level_, rule_)) finish_stage();
+    return level_;
   }
 
+  // For renders that advance the level themselves by `rule()`: takes over their level, and
+  // moves on to the next stage once `stage_over` says so.
+  void set_level(float level) { level_ = level; }
+  void finish_stage();
+
+  const StageRule<float>& rule() const { return rule_; }
   EnvelopeStage stage() const { return stage_; }
   float level() const { return level_; }
   float attack() const { return attack_; }
@@ -74,10 +82,7 @@ class Envelope {
   float release_time() const { return release_; }
 
  private:
-  static constexpr float kSnap = 0.0001f;
-
   void enter(EnvelopeStage stage);
-  void refresh_coefficient();
 
   float attack_;
   float decay_;
@@ -85,9 +90,8 @@ class Envelope {
   float release_;
   float level_ = 0.0f;
   float sample_rate_;
-  // Per-frame step of the current stage: the attack increment, or the decay or release factor.
-  float coefficient_ = 0.0f;
   EnvelopeStage stage_ = EnvelopeStage::Idle;
+  StageRule<float> rule_{};
 };
 
 }  // namespace quorvelan::synth::envelope

@@ -1,6 +1,7 @@
 #include "synth/filter.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <numbers>
 
 namespace quorvelan::synth::filter {

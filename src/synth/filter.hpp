@@ -2,8 +2,9 @@
 // The voice filter: a biquad in transposed direct form II whose coefficients come from a
 // normalised cutoff (0..1, Hz = cutoff^2 x 20000), a resonance (0..1) and a filter type.
 
-#include <cmath>
 #include <cstdint>
+
+#include "synth/lanes.hpp"
 
 namespace quorvelan::synth::filter {
 
@@ -11,14 +12,19 @@ enum class FilterType : std::uint8_t { Lp1 = 0, Lp2 = 1, Bp = 2, Hp1 = 3, Hp2 = 
 
 inline constexpr std::uint8_t kFilterTypeCount = 6;
 
-// Normalised by a0; the pass-through filter is the default.
-struct Coefficients {
-  float b0 = 1.0f;
-  float b1 = 0.0f;
-  float b2 = 0.0f;
-  float a1 = 0.0f;
-  float a2 = 0.0f;
+// Normalised by a0. `T` is float, or lanes of floats for filters that run side by side.
+template <class T>
+struct BasicCoefficients {
+  T b0;
+  T b1;
+  T b2;
+  T a1;
+  T a2;
 };
+using Coefficients = BasicCoefficients<float>;
+
+inline constexpr Coefficients kPassThrough{
+    .b0 = 1.0f, .b1 = 0.0f, .b2 = 0.0f, .a1 = 0.0f, .a2 = 0.0f};
 
 // The cutoff frequency in Hz for a normalised cutoff, kept below the Nyquist frequency of
 // `sample_rate` (a biquad tuned at or above it turns unstable).
@@ -27,20 +33,22 @@ float cutoff_hz(float cutoff, float sample_rate);
 Coefficients compute_coefficients(float cutoff, float resonance, FilterType type,
                                   float sample_rate);
 
-struct Biquad {
-  float process(const Coefficients& c, float x) {
-    const float y = c.b0 * x + z1;
-    z1 = flush(c.b1 * x - c.a1 * y + z2);
-    z2 = flush(c.b2 * x - c.a2 * y);
-    return y;
-  }
-
-  float z1 = 0.0f;
-  float z2 = 0.0f;
-
- private:
-  // Keeps decaying states out of denormal arithmetic.
-  static float flush(float state) { return std::fabs(state) < 1e-15f ? 0.0f : state; }
+// The two state words of a biquad in transposed direct form II.
+template <class T>
+struct BiquadState {
+  T z1{};
+  T z2{};
 };
+
+// Filters one sample. States that decay below 1e-15 become 0, away from denormal arithmetic.
+template <class T>
+T process(const BasicCoefficients<T>& c, BiquadState<T>& state, T x) {
+  const T y = c.b0 * x + state.z1;
+  const T z1 = c.b1 * x - c.a1 * y + state.z2;
+  const T z2 = c.b2 * x - c.a2 * y;
+  state.z1 = lanes::abs(z1) < 1e-15f ? T{} : z1;
+  state.z2 = lanes::abs(z2) < 1e-15f ? T{} : z2;
+  return y;
+}
 
 }  // namespace quorvelan::synth::filter

@@ -1,10 +1,10 @@
 #include "synth/voice.hpp"
 
-#include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <span>
 
-#include "synth/algorithm.hpp"
+#include "synth/voice_bank.hpp"
 
 namespace quorvelan::synth::voice {
 
@@ -15,11 +15,6 @@ constexpr float kEnvelopeAttack = 0.01f;
 constexpr float kEnvelopeDecay = 0.3f;
 constexpr float kEnvelopeSustain = 0.7f;
 constexpr float kEnvelopeRelease = 0.3f;
-
-constexpr float kMinimumDrive = 0.001f;
-constexpr float kDriveGain = 10.0f;
-constexpr float kOpenCutoff = 0.99f;  // at and above, the filter keeps its coefficients
-constexpr float kCutoffRecomputeStep = 0.0005f;
 
 std::array<operators::Operator, kOperatorsPerVoice> make_operators(float sample_rate) {
   return {operators::Operator(sample_rate), operators::Operator(sample_rate),
@@ -59,22 +54,16 @@ void Voice::release() {
 }
 
 void Voice::prepare_filter() {
-  if (cutoff < kOpenCutoff) {
+  if (cutoff < voice_bank::kOpenCutoff) {
     coefficients = filter::compute_coefficients(cutoff, resonance, filter_type, sample_rate);
     last_cutoff = cutoff;
   } else {
-    coefficients = filter::Coefficients{};
+    coefficients = filter::kPassThrough;
     last_cutoff = -1.0f;
   }
 }
 
-bool Voice::finish_if_silent() {
-  if (state == VoiceState::Released && amp_envelope.stage() == envelope::EnvelopeStage::Idle)
-    state = VoiceState::Idle;
-  return state == VoiceState::Idle;
-}
-
-void Voice::refresh_pan() {
+void Voice::update_pan_gains() {
   if (pan == last_pan) return;
   const float angle = (pan + 1.0f) * 0.25f * std::numbers::pi_v<float>;
   pan_left = std::cos(angle);
@@ -82,57 +71,11 @@ void Voice::refresh_pan() {
   last_pan = pan;
 }
 
-StereoFrame Voice::next_frame(const wavetable::SineTable& sine) {
-  const auto& wiring = algorithm::algorithm_entry(algorithm);
-  const int count = wiring.operator_count;
-
-  std::array<float, kOperatorsPerVoice> outputs{};
-  for (int j = 0; j < count; ++j) {
-    float modulation = 0.0f;
-    for (int k = 0; k < count; ++k)
-      if (wiring.modulators[j] & (1u << k)) modulation += previous_outputs[k];
-    const bool feedback_enabled = (wiring.feedback & (1u << j)) != 0;
-    outputs[j] = operators[j].tick(sine, frequency, modulation, feedback_enabled);
-  }
-  previous_outputs = outputs;
-
-  float sum_a = 0.0f;
-  float sum_b = 0.0f;
-  for (int k = 0; k < count; ++k) {
-    if (wiring.carriers_a & (1u << k)) sum_a += outputs[k];
-    if (wiring.carriers_b & (1u << k)) sum_b += outputs[k];
-  }
-  float x = (1.0f - mix) * sum_a + mix * sum_b;
-  if (drive > kMinimumDrive) x = std::tanh(x * (1.0f + kDriveGain * drive));
-
-  const float swept = std::clamp(cutoff + filter_envelope.step() * filter_env_amount, 0.0f, 1.0f);
-  if (swept < kOpenCutoff && std::fabs(swept - last_cutoff) > kCutoffRecomputeStep) {
-    coefficients = filter::compute_coefficients(swept, resonance, filter_type, sample_rate);
-    last_cutoff = swept;
-  }
-  const float y = filter_state.process(coefficients, x);
-
-  const float v = y * (amp_envelope.step() * gain);
-  return {v * pan_left, v * pan_right};
-}
-
 StereoFrame Voice::render_frame() {
-  if (finish_if_silent()) return {};
-  refresh_pan();
-  return next_frame(wavetable::sine_table());
-}
-
-void Voice::render_add(std::span<StereoFrame> out, StereoFrame& peak) {
-  refresh_pan();
-  const auto& sine = wavetable::sine_table();
-  for (auto& frame : out) {
-    if (finish_if_silent()) return;
-    const StereoFrame v = next_frame(sine);
-    frame.left += v.left;
-    frame.right += v.right;
-    peak.left = std::max(peak.left, std::fabs(v.left));
-    peak.right = std::max(peak.right, std::fabs(v.right));
-  }
+  std::array<StereoFrame, 1> frame{};
+  std::array<StereoFrame, 1> peak{};
+  voice_bank::render(std::span(this, 1), frame, peak);
+  return frame[0];
 }
 
 }  // namespace quorvelan::synth::voice

@@ -1,16 +1,15 @@
 #pragma once
 // The sound of one note: up to six operators wired by an algorithm, two carrier sums
 // crossfaded by the mix, drive, a filter swept by its own envelope, an amplitude envelope and
-// an equal-power pan to a stereo pair.
+// an equal-power pan to a stereo pair. This is the voice's state and its note events;
+// synth::voice_bank renders voices.
 
 #include <array>
 #include <cstdint>
-#include <span>
 
 #include "synth/envelope.hpp"
 #include "synth/filter.hpp"
 #include "synth/operator.hpp"
-#include "synth/wavetable.hpp"
 
 namespace quorvelan::synth::voice {
 
@@ -37,12 +36,11 @@ struct Voice {
   // the range, so an open filter colours nothing.
   void prepare_filter();
 
-  // One frame of output.
-  StereoFrame render_frame();
+  // Pan gains for the current pan, recomputed only when the pan has moved.
+  void update_pan_gains();
 
-  // Adds the voice's output into `out`, frame by frame, and raises `peak` to the largest
-  // magnitude it produced on each side.
-  void render_add(std::span<StereoFrame> out, StereoFrame& peak);
+  // One frame of output (the render of a single voice).
+  StereoFrame render_frame();
 
   std::array<operators::Operator, kOperatorsPerVoice> operators;  // operator 1 first
   std::uint64_t age = 0;  // note counter stamp of the note start
@@ -50,8 +48,8 @@ struct Voice {
   // modulation whatever their order.
   std::array<float, kOperatorsPerVoice> previous_outputs{};
   float mix = 0.5f;  // 0 = carrier set A only, 1 = set B only
-  filter::Coefficients coefficients;
-  filter::Biquad filter_state;
+  filter::Coefficients coefficients = filter::kPassThrough;
+  filter::BiquadState<float> filter_state;
   float filter_env_amount = 0.0f;  // signed, added to the cutoff
   float cutoff = 1.0f;             // normalised 0..1
   float resonance = 0.0f;          // 0..1
@@ -71,11 +69,6 @@ struct Voice {
   std::uint8_t track = 0;
   filter::FilterType filter_type = filter::FilterType::Lp2;
   VoiceState state = VoiceState::Idle;
-
- private:
-  bool finish_if_silent();
-  void refresh_pan();
-  StereoFrame next_frame(const wavetable::SineTable& sine);
 };
 
 }  // namespace quorvelan::synth::voice

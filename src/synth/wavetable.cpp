@@ -14,4 +14,15 @@ const SineTable& sine_table() {
   return table;
 }
 
+const SinePointTable& sine_point_table() {
+  static const SinePointTable table = [] {
+    const auto& sine = sine_table();
+    SinePointTable built{};
+    for (int i = 0; i < kSineTableSize; ++i)
+      built[i] = {.value = sine[i], .slope = sine[(i + 1) % kSineTableSize] - sine[i]};
+    return built;
+  }();
+  return table;
+}
+
 }  // namespace quorvelan::synth::wavetable

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "numeric.hpp"
+#include "synth/lanes.hpp"
 
 namespace quorvelan::synth::wavetable {
 
@@ -13,16 +13,33 @@ using SineTable = std::array<float, kSineTableSize>;
 // Built on first use (thread-safe) and shared by all operators.
 const SineTable& sine_table();
 
-// sin(2 pi x cycles) for a phase in cycles. A non-finite phase gives NaN, never a read outside
-// the table.
-inline float sine_at(const SineTable& table, float cycles) {
-  float fraction = cycles - std::trunc(cycles);
-  if (fraction < 0.0f) fraction += 1.0f;
-  const float position = fraction * kSineTableSize;
-  const auto index = saturating_cast<int>(position);
-  const float below = table[index & (kSineTableSize - 1)];
-  const float above = table[(index + 1) & (kSineTableSize - 1)];
-  return below + (position - static_cast<float>(index)) * (above - below);
+// Each entry of the sine table with the step to the next one (wrapping at the end), side by
+// side so that one read fetches both.
+struct SinePoint {
+  float value;
+  float slope;
+};
+using SinePointTable = std::array<SinePoint, kSineTableSize>;
+
+const SinePointTable& sine_point_table();
+
+// sin(2 pi x cycles) for a phase in cycles, lane by lane, interpolated linearly between table
+// entries. A non-finite phase gives NaN, never a read outside the table.
+inline lanes::Lanes sine_at(const SinePointTable& table, lanes::Lanes cycles) {
+  using Pair = float __attribute__((vector_size(8)));
+  lanes::Lanes fraction = cycles - lanes::truncate(cycles);
+  fraction += fraction < 0.0f ? 1.0f : 0.0f;
+  const lanes::Lanes position = fraction * static_cast<float>(kSineTableSize);
+  const lanes::LaneInts index = lanes::to_index(position, static_cast<float>(kSineTableSize));
+  const lanes::LaneInts wrapped = index & (kSineTableSize - 1);
+  std::array<Pair, lanes::kLaneCount> points;
+  for (int lane = 0; lane < lanes::kLaneCount; ++lane)
+    __builtin_memcpy(&points[lane], &table[wrapped[lane]], sizeof(Pair));
+  const lanes::Lanes low = __builtin_shufflevector(points[0], points[1], 0, 1, 2, 3);
+  const lanes::Lanes high = __builtin_shufflevector(points[2], points[3], 0, 1, 2, 3);
+  const lanes::Lanes value = __builtin_shufflevector(low, high, 0, 2, 4, 6);
+  const lanes::Lanes slope = __builtin_shufflevector(low, high, 1, 3, 5, 7);
+  return value + (position - __builtin_convertvector(index, lanes::Lanes)) * slope;
 }
 
 }  // namespace quorvelan::synth::wavetable

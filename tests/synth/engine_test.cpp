@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "render_helpers.hpp"
 #include "support/alloc_counter.hpp"
@@ -170,6 +171,66 @@ TEST_F(Engine, PeaksAreKeptPerTrackUntilTaken) {
   EXPECT_NEAR(peaks[2].right, 0.0f, 1e-6f);
   EXPECT_EQ(peaks[0].left, 0.0f);
   EXPECT_EQ(engine.take_peaks()[2].left, 0.0f);
+}
+
+// Four unlike patches: different wirings, operator counts, filters, drive, pan and feedback.
+void load_mixed_patches(SynthEngine& engine) {
+  const float algorithms[] = {4.0f, 8.0f, 7.0f, 0.0f};
+  const float filter_types[] = {1.0f, 2.0f, 3.0f, 5.0f};
+  for (std::uint8_t track = 0; track < 4; ++track) {
+    engine.set_param(track, params::kAlgorithm, algorithms[track]);
+    engine.set_param(track, params::kFilterType, filter_types[track]);
+    engine.set_param(track, params::kFilterCutoff, 0.3f + 0.2f * track);
+    engine.set_param(track, params::kFilterEnvAmount, track % 2 ? 0.4f : -0.2f);
+    engine.set_param(track, params::kDrive, track == 1 ? 0.0f : 0.2f * track);
+    engine.set_param(track, params::kPan, -0.6f + 0.4f * track);
+    engine.set_param(track, params::kOpFeedback + 4, 0.5f);
+    engine.set_param(track, params::kOpFeedback + 1, 0.3f);
+    engine.set_param(track, params::kAmpRelease, 0.02f + 0.05f * track);
+    engine.set_param(track, params::kOpRatio + track, 0.5f + track);
+  }
+}
+
+TEST_F(Engine, VoicesRenderedSideBySideSoundAsEachAlone) {
+  load_mixed_patches(engine);
+  std::vector<SynthEngine> alone;
+  for (int n = 0; n < 16; ++n) {
+    alone.emplace_back(kRate);
+    load_mixed_patches(alone.back());
+  }
+  auto note_of = [](int n) { return static_cast<std::uint8_t>(40 + 5 * n); };
+  for (int n = 0; n < 16; ++n) {
+    if (n == 5) continue;  // an idle voice among sounding ones
+    engine.note_on(static_cast<std::uint8_t>(n % 4), note_of(n), static_cast<std::uint8_t>(60 + n));
+    alone[n].note_on(static_cast<std::uint8_t>(n % 4), note_of(n),
+                     static_cast<std::uint8_t>(60 + n));
+  }
+  std::array<voice::StereoFrame, 100> together{};
+  std::array<voice::StereoFrame, 100> single{};
+  for (int block = 0; block < 120; ++block) {
+    if (block == 30)  // some voices end mid-render, in the middle of a group
+      for (int n : {2, 6, 7, 9}) {
+        engine.voice_allocator().release(static_cast<std::uint8_t>(n % 4), note_of(n));
+        alone[n].voice_allocator().release(static_cast<std::uint8_t>(n % 4), note_of(n));
+      }
+    engine.render(together);
+    std::array<voice::StereoFrame, 100> sum{};
+    for (auto& one : alone) {
+      one.render(single);
+      for (std::size_t i = 0; i < sum.size(); ++i) {
+        sum[i].left += single[i].left;
+        sum[i].right += single[i].right;
+      }
+    }
+    for (std::size_t i = 0; i < sum.size(); ++i) {
+      ASSERT_EQ(together[i].left, sum[i].left) << "block " << block << " frame " << i;
+      ASSERT_EQ(together[i].right, sum[i].right) << "block " << block << " frame " << i;
+    }
+  }
+  // Voice v plays note n = v, or v + 1 past the skipped note 5.
+  EXPECT_EQ(voice(5).state, voice::VoiceState::Idle);
+  EXPECT_EQ(voice(6).state, voice::VoiceState::Released);
+  EXPECT_EQ(voice(9).state, voice::VoiceState::Active);
 }
 
 TEST_F(Engine, RendersSixteenVoicesWithoutAllocating) {

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "synth/voice_bank.hpp"
+
 namespace quorvelan::synth::voice_alloc {
 namespace {
 
@@ -23,9 +25,8 @@ struct Allocator : ::testing::Test {
   // Lets every released voice run out its release (0.3 s) and fall idle.
   void run_out_releases() {
     std::array<voice::StereoFrame, 64> block{};
-    voice::StereoFrame peak;
-    for (int b = 0; b < 48000 / 64; ++b)
-      for (auto& v : alloc.voices()) v.render_add(block, peak);
+    std::array<voice::StereoFrame, kVoiceCount> peaks{};
+    for (int b = 0; b < 48000 / 64; ++b) voice_bank::render(alloc.voices(), block, peaks);
   }
 };
 

@@ -39,17 +39,23 @@ TEST(SineTable, HoldsOneCycleAndInterpolatesAnyPhase) {
   EXPECT_EQ(table[0], 0.0f);
   EXPECT_NEAR(table[512], 1.0f, 1e-7f);
   EXPECT_NEAR(table[1536], -1.0f, 1e-7f);
-  for (float phase : {0.0f, 0.123f, 0.5f, 0.999f, 2.25f, -0.3f, -7.8f}) {
-    EXPECT_NEAR(wavetable::sine_at(table, phase), std::sin(2.0 * std::numbers::pi * phase), 2e-5)
-        << phase;
+  const lanes::Lanes phases[] = {{0.0f, 0.123f, 0.5f, 0.999f}, {2.25f, -0.3f, -7.8f, -0.0001f}};
+  for (const auto& phase : phases) {
+    const lanes::Lanes sine = wavetable::sine_at(wavetable::sine_point_table(), phase);
+    for (int lane = 0; lane < lanes::kLaneCount; ++lane)
+      EXPECT_NEAR(sine[lane], std::sin(2.0 * std::numbers::pi * phase[lane]), 2e-5) << phase[lane];
   }
 }
 
 TEST(SineTable, AbsurdPhasesStayInsideTheTable) {
-  const auto& table = wavetable::sine_table();
-  EXPECT_EQ(wavetable::sine_at(table, 3e9f), 0.0f);  // whole cycles
-  EXPECT_TRUE(std::isnan(wavetable::sine_at(table, std::numeric_limits<float>::quiet_NaN())));
-  EXPECT_TRUE(std::isnan(wavetable::sine_at(table, std::numeric_limits<float>::infinity())));
+  const auto& table = wavetable::sine_point_table();
+  constexpr float kInfinity = std::numeric_limits<float>::infinity();
+  const lanes::Lanes sine = wavetable::sine_at(
+      table, lanes::Lanes{3e9f, std::numeric_limits<float>::quiet_NaN(), kInfinity, -kInfinity});
+  EXPECT_EQ(sine[0], 0.0f);  // whole cycles
+  EXPECT_TRUE(std::isnan(sine[1]));
+  EXPECT_TRUE(std::isnan(sine[2]));
+  EXPECT_TRUE(std::isnan(sine[3]));
 }
 
 TEST(VoicePitch, ASinePatchSoundsAtTheNoteFrequency) {

@@ -1,0 +1,373 @@
+#include "synth/voice_bank.hpp"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+
+#include "synth/algorithm.hpp"
+#include "synth/lanes.hpp"
+#include "synth/wavetable.hpp"
+
+namespace quorvelan::synth::voice_bank {
+
+namespace {
+
+using lanes::kLaneCount;
+using lanes::LaneMask;
+using lanes::Lanes;
+using voice::StereoFrame;
+using voice::Voice;
+using voice::VoiceState;
+
+constexpr int kOps = voice::kOperatorsPerVoice;
+// Each voice's envelopes: its six operators', then the filter's and the amplitude's.
+constexpr int kFilterEnvelope = kOps;
+constexpr int kAmpEnvelope = kOps + 1;
+constexpr int kEnvelopes = kOps + 2;
+
+constexpr float kMinimumDrive = 0.001f;
+constexpr float kDriveGain = 10.0f;
+constexpr float kCutoffRecomputeStep = 0.0005f;
+
+envelope::Envelope& envelope_of(Voice& voice, int index) {
+  if (index < kOps) return voice.operators[index].envelope;
+  return index == kFilterEnvelope ? voice.filter_envelope : voice.amp_envelope;
+}
+
+void set_lane(envelope::StageRule<Lanes>& rule, int lane, const envelope::StageRule<float>& from) {
+  rule.target[lane] = from.target;
+  rule.factor[lane] = from.factor;
+  rule.increment[lane] = from.increment;
+  rule.ceiling[lane] = from.ceiling;
+  rule.floor[lane] = from.floor;
+  rule.snap[lane] = from.snap;
+  rule.finish_level[lane] = from.finish_level;
+}
+
+void set_lane(filter::BasicCoefficients<Lanes>& lanes_of, int lane,
+              const filter::Coefficients& from) {
+  lanes_of.b0[lane] = from.b0;
+  lanes_of.b1[lane] = from.b1;
+  lanes_of.b2[lane] = from.b2;
+  lanes_of.a1[lane] = from.a1;
+  lanes_of.a2[lane] = from.a2;
+}
+
+filter::Coefficients lane_of(const filter::BasicCoefficients<Lanes>& lanes_of, int lane) {
+  return {.b0 = lanes_of.b0[lane],
+          .b1 = lanes_of.b1[lane],
+          .b2 = lanes_of.b2[lane],
+          .a1 = lanes_of.a1[lane],
+          .a2 = lanes_of.a2[lane]};
+}
+
+Lanes clamp_unit(Lanes x) { return x < 0.0f ? 0.0f : (x > 1.0f ? 1.0f : x); }
+
+Lanes max(Lanes a, Lanes b) { return a < b ? b : a; }
+
+bool has_bit(unsigned bits, int bit) { return ((bits >> bit) & 1u) != 0; }
+
+// Up to four voices, one per lane, for the length of one render: loaded from the voices,
+// rendered, and stored back.
+class VoiceLanes {
+ public:
+  explicit VoiceLanes(std::span<Voice> voices);
+
+  void render(std::span<StereoFrame> out, std::span<StereoFrame> peaks);
+
+ private:
+  void load(int lane, Voice& voice);
+  void store(int lane, Voice& voice) const;
+  void silence_finished_voices();
+  // One frame of envelope `index` in the `active` lanes; `all_active` when that is every
+  // loaded lane.
+  Lanes step_envelope(int index, LaneMask active, bool all_active);
+  void enter_next_stages();
+  Lanes run_operators(const wavetable::SinePointTable& sine);
+  Lanes saturate(Lanes x) const;
+  Lanes filter(Lanes x);
+
+  std::array<Voice*, kLaneCount> voices_{};
+  int count_ = 0;
+
+  // Operators, operator 1 first; only the `running_` lanes of each advance.
+  std::array<Lanes, kOps> phase_{};
+  std::array<Lanes, kOps> increment_{};  // cycles per frame
+  std::array<Lanes, kOps> level_{};
+  std::array<Lanes, kOps> output_{};
+  std::array<Lanes, kOps> previous_output_{};
+  std::array<Lanes, kOps> feedback_{};
+  std::array<LaneMask, kOps> feedback_on_{};
+  std::array<LaneMask, kOps> running_{};
+  std::array<Lanes, kOps> modulation_sources_{};  // the operator outputs of the previous frame
+  std::array<std::array<LaneMask, kOps>, kOps> modulated_by_{};  // [operator][modulator]
+  std::array<LaneMask, kOps> carrier_a_{};
+  std::array<LaneMask, kOps> carrier_b_{};
+  // What any lane uses: the modulators heard by each operator, and bit j of the others for
+  // operator j.
+  std::array<unsigned, kOps> modulators_any_{};
+  unsigned running_any_ = 0;
+  unsigned feedback_any_ = 0;
+  unsigned idle_any_ = 0;  // operators that some loaded voice does not run
+  // Every phase in 0..1 and every increment in 0..1, so a phase wraps by subtracting 1.
+  bool simple_wrap_ = true;
+  unsigned carriers_a_any_ = 0;
+  unsigned carriers_b_any_ = 0;
+
+  std::array<Lanes, kEnvelopes> envelope_level_{};
+  std::array<envelope::StageRule<Lanes>, kEnvelopes> envelope_rule_{};
+  std::array<LaneMask, kEnvelopes> stage_over_{};  // this frame
+  bool any_stage_over_ = false;
+
+  Lanes mix_{};
+  Lanes drive_gain_{};
+  LaneMask driven_{};
+  Lanes cutoff_{};
+  Lanes env_amount_{};
+  Lanes last_cutoff_{};
+  filter::BasicCoefficients<Lanes> coefficients_{};
+  filter::BiquadState<Lanes> filter_state_{};
+  Lanes gain_{};
+  Lanes pan_left_{};
+  Lanes pan_right_{};
+  // Sounding lanes; `finishing_` ones have ended their release and fall silent next frame.
+  LaneMask alive_{};
+  LaneMask finishing_{};
+  bool all_alive_ = true;  // every loaded lane is still alive
+};
+
+VoiceLanes::VoiceLanes(std::span<Voice> voices) : count_(static_cast<int>(voices.size())) {
+  for (int lane = 0; lane < count_; ++lane) {
+    voices_[lane] = &voices[lane];
+    if (voices[lane].state != VoiceState::Idle) load(lane, voices[lane]);
+  }
+}
+
+void VoiceLanes::load(int lane, Voice& voice) {
+  voice.update_pan_gains();
+  const auto& wiring = algorithm::algorithm_entry(voice.algorithm);
+  const unsigned running = (1u << wiring.operator_count) - 1u;
+  for (int j = 0; j < kOps; ++j) {
+    const auto& op = voice.operators[j];
+    phase_[j][lane] = op.phase;
+    increment_[j][lane] = voice.frequency * op.ratio * op.inverse_sample_rate;
+    simple_wrap_ = simple_wrap_ && op.phase >= 0.0f && op.phase < 1.0f &&
+                   increment_[j][lane] >= 0.0f && increment_[j][lane] < 1.0f;
+    level_[j][lane] = op.level;
+    output_[j][lane] = op.output;
+    previous_output_[j][lane] = op.previous_output;
+    feedback_[j][lane] = op.feedback;
+    feedback_on_[j][lane] =
+        has_bit(wiring.feedback & running, j) && op.feedback > operators::kMinimumFeedback ? -1 : 0;
+    running_[j][lane] = has_bit(running, j) ? -1 : 0;
+    modulation_sources_[j][lane] = voice.previous_outputs[j];
+    for (int k = 0; k < kOps; ++k) {
+      const bool heard = has_bit(wiring.modulators[j] & running, k);
+      modulated_by_[j][k][lane] = heard ? -1 : 0;
+      if (heard) modulators_any_[j] |= 1u << k;
+    }
+    carrier_a_[j][lane] = has_bit(wiring.carriers_a & running, j) ? -1 : 0;
+    carrier_b_[j][lane] = has_bit(wiring.carriers_b & running, j) ? -1 : 0;
+  }
+  running_any_ |= running;
+  idle_any_ |= ~running & ((1u << kOps) - 1u);
+  for (int j = 0; j < kOps; ++j)
+    if (feedback_on_[j][lane]) feedback_any_ |= 1u << j;
+  carriers_a_any_ |= wiring.carriers_a & running;
+  carriers_b_any_ |= wiring.carriers_b & running;
+
+  for (int index = 0; index < kEnvelopes; ++index) {
+    const auto& env = envelope_of(voice, index);
+    envelope_level_[index][lane] = env.level();
+    set_lane(envelope_rule_[index], lane, env.rule());
+  }
+
+  mix_[lane] = voice.mix;
+  driven_[lane] = voice.drive > kMinimumDrive ? -1 : 0;
+  drive_gain_[lane] = 1.0f + kDriveGain * voice.drive;
+  cutoff_[lane] = voice.cutoff;
+  env_amount_[lane] = voice.filter_env_amount;
+  last_cutoff_[lane] = voice.last_cutoff;
+  set_lane(coefficients_, lane, voice.coefficients);
+  filter_state_.z1[lane] = voice.filter_state.z1;
+  filter_state_.z2[lane] = voice.filter_state.z2;
+  gain_[lane] = voice.gain;
+  pan_left_[lane] = voice.pan_left;
+  pan_right_[lane] = voice.pan_right;
+  alive_[lane] = -1;
+  const bool release_over = voice.amp_envelope.stage() == envelope::EnvelopeStage::Idle;
+  finishing_[lane] = voice.state == VoiceState::Released && release_over ? -1 : 0;
+}
+
+void VoiceLanes::store(int lane, Voice& voice) const {
+  for (int j = 0; j < kOps; ++j) {
+    auto& op = voice.operators[j];
+    op.phase = phase_[j][lane];
+    op.output = output_[j][lane];
+    op.previous_output = previous_output_[j][lane];
+    voice.previous_outputs[j] = modulation_sources_[j][lane];
+  }
+  for (int index = 0; index < kEnvelopes; ++index)
+    envelope_of(voice, index).set_level(envelope_level_[index][lane]);
+  voice.last_cutoff = last_cutoff_[lane];
+  voice.coefficients = lane_of(coefficients_, lane);
+  voice.filter_state = {.z1 = filter_state_.z1[lane], .z2 = filter_state_.z2[lane]};
+}
+
+void VoiceLanes::silence_finished_voices() {
+  for (int lane = 0; lane < count_; ++lane) {
+    if (!finishing_[lane]) continue;
+    voices_[lane]->state = VoiceState::Idle;
+    alive_[lane] = 0;
+    all_alive_ = false;
+    finishing_[lane] = 0;
+  }
+}
+
+// One frame of envelope `index` in the `active` lanes. A lane whose stage is over settles at
+// the stage's finishing level now and enters the next stage at the end of the frame.
+inline Lanes VoiceLanes::step_envelope(int index, LaneMask active, bool all_active) {
+  const auto& rule = envelope_rule_[index];
+  Lanes level = envelope::advance(envelope_level_[index], rule);
+  const LaneMask over = envelope::stage_over(level, rule) & active;
+  if (lanes::any(over)) {
+    level = over ? rule.finish_level : level;
+    stage_over_[index] = over;
+    any_stage_over_ = true;
+  }
+  envelope_level_[index] = all_active ? level : (active ? level : envelope_level_[index]);
+  return level;
+}
+
+void VoiceLanes::enter_next_stages() {
+  for (int index = 0; index < kEnvelopes; ++index) {
+    if (!lanes::any(stage_over_[index])) continue;
+    for (int lane = 0; lane < count_; ++lane) {
+      if (!stage_over_[index][lane]) continue;
+      auto& env = envelope_of(*voices_[lane], index);
+      env.finish_stage();
+      set_lane(envelope_rule_[index], lane, env.rule());
+      if (index == kAmpEnvelope && env.stage() == envelope::EnvelopeStage::Idle)
+        finishing_[lane] = -1;
+    }
+  }
+  stage_over_ = {};
+  any_stage_over_ = false;
+}
+
+Lanes VoiceLanes::run_operators(const wavetable::SinePointTable& sine) {
+  std::array<Lanes, kOps> outputs{};
+#pragma GCC unroll 6
+  for (int j = 0; j < kOps; ++j) {
+    if (!has_bit(running_any_, j)) continue;
+    Lanes modulation{};
+    for (unsigned bits = modulators_any_[j]; bits != 0; bits &= bits - 1) {
+      const int k = std::countr_zero(bits);
+      modulation += modulated_by_[j][k] ? modulation_sources_[k] : Lanes{};
+    }
+    const LaneMask running = running_[j];
+    Lanes feedback_offset{};
+    if (has_bit(feedback_any_, j))
+      feedback_offset =
+          feedback_on_[j] ? feedback_[j] * (output_[j] + previous_output_[j]) * 0.5f : Lanes{};
+    Lanes phase = phase_[j] + increment_[j];
+    if (simple_wrap_)
+      phase = phase >= 1.0f ? phase - 1.0f : phase;
+    else
+      phase = phase - lanes::floor(phase);
+    const Lanes e = step_envelope(j, running, !has_bit(idle_any_, j));
+    const Lanes s = wavetable::sine_at(sine, feedback_offset + (modulation + phase));
+    const Lanes out = e * (level_[j] * s);
+    if (has_bit(idle_any_, j)) {
+      phase_[j] = running ? phase : phase_[j];
+      previous_output_[j] = running ? output_[j] : previous_output_[j];
+      output_[j] = running ? out : output_[j];
+      outputs[j] = running ? out : Lanes{};
+    } else {
+      phase_[j] = phase;
+      previous_output_[j] = output_[j];
+      output_[j] = out;
+      outputs[j] = out;
+    }
+  }
+  modulation_sources_ = outputs;
+
+  Lanes sum_a{};
+  Lanes sum_b{};
+  for (int k = 0; k < kOps; ++k) {
+    if (has_bit(carriers_a_any_, k)) sum_a += carrier_a_[k] ? outputs[k] : Lanes{};
+    if (has_bit(carriers_b_any_, k)) sum_b += carrier_b_[k] ? outputs[k] : Lanes{};
+  }
+  return (1.0f - mix_) * sum_a + mix_ * sum_b;
+}
+
+Lanes VoiceLanes::saturate(Lanes x) const {
+  if (!lanes::any(driven_)) return x;
+  return driven_ ? lanes::tanh(x * drive_gain_) : x;
+}
+
+Lanes VoiceLanes::filter(Lanes x) {
+  const Lanes swept =
+      clamp_unit(cutoff_ + step_envelope(kFilterEnvelope, alive_, all_alive_) * env_amount_);
+  const LaneMask recompute =
+      alive_ & (swept < kOpenCutoff) & (lanes::abs(swept - last_cutoff_) > kCutoffRecomputeStep);
+  if (lanes::any(recompute)) {
+    for (int lane = 0; lane < count_; ++lane) {
+      if (!recompute[lane]) continue;
+      const Voice& voice = *voices_[lane];
+      set_lane(coefficients_, lane,
+               filter::compute_coefficients(swept[lane], voice.resonance, voice.filter_type,
+                                            voice.sample_rate));
+      last_cutoff_[lane] = swept[lane];
+    }
+  }
+  if (all_alive_) return filter::process(coefficients_, filter_state_, x);
+  filter::BiquadState<Lanes> state = filter_state_;
+  const Lanes y = filter::process(coefficients_, state, x);
+  filter_state_.z1 = alive_ ? state.z1 : filter_state_.z1;
+  filter_state_.z2 = alive_ ? state.z2 : filter_state_.z2;
+  return y;
+}
+
+void VoiceLanes::render(std::span<StereoFrame> out, std::span<StereoFrame> peaks) {
+  const LaneMask loaded = alive_;
+  if (!lanes::any(loaded)) return;
+  const auto& sine = wavetable::sine_point_table();
+  Lanes peak_left{};
+  Lanes peak_right{};
+  for (auto& frame : out) {
+    if (lanes::any(finishing_)) silence_finished_voices();
+    if (!lanes::any(alive_)) break;
+    const Lanes y = filter(saturate(run_operators(sine)));
+    const Lanes amplitude = step_envelope(kAmpEnvelope, alive_, all_alive_);
+    Lanes v = y * (amplitude * gain_);
+    if (!all_alive_) v = alive_ ? v : Lanes{};
+    if (any_stage_over_) enter_next_stages();
+    const Lanes left = v * pan_left_;
+    const Lanes right = v * pan_right_;
+    for (int lane = 0; lane < count_; ++lane) {
+      frame.left += left[lane];
+      frame.right += right[lane];
+    }
+    peak_left = max(peak_left, lanes::abs(left));
+    peak_right = max(peak_right, lanes::abs(right));
+  }
+  for (int lane = 0; lane < count_; ++lane) {
+    if (!loaded[lane]) continue;
+    store(lane, *voices_[lane]);
+    peaks[lane].left = std::max(peaks[lane].left, peak_left[lane]);
+    peaks[lane].right = std::max(peaks[lane].right, peak_right[lane]);
+  }
+}
+
+}  // namespace
+
+void render(std::span<Voice> voices, std::span<StereoFrame> out, std::span<StereoFrame> peaks) {
+  for (std::size_t first = 0; first < voices.size(); first += kLaneCount) {
+    const std::size_t count = std::min<std::size_t>(kLaneCount, voices.size() - first);
+    VoiceLanes(voices.subspan(first, count)).render(out, peaks.subspan(first, count));
+  }
+}
+
+}  // namespace quorvelan::synth::voice_bank
