@@ -18,21 +18,29 @@ struct Overloaded : Handlers... {
   using Handlers::operator()...;
 };
 
-// Where the sequencer's and the interface's notes start and end.
+// Where the sequencer's and the interface's notes start and end: each start restarts the
+// track's linked LFOs, each end freezes its linked Hold LFOs.
 class SynthNotes final : public sequencer::NotePlayer {
  public:
-  explicit SynthNotes(synth::engine::SynthEngine& synth) : synth_(synth) {}
+  SynthNotes(synth::engine::SynthEngine& synth, lfo::LfoProcessor& lfos)
+      : synth_(synth), lfos_(lfos) {}
 
   void start_note(std::uint8_t track, std::uint8_t note, std::uint8_t velocity) override {
     synth_.note_on(track, note, velocity);
+    lfos_.retrigger(track);
   }
   void end_note(std::uint8_t track, std::uint8_t note) override {
     synth_.voice_allocator().release(track, note);
+    lfos_.release(track);
   }
 
  private:
   synth::engine::SynthEngine& synth_;
+  lfo::LfoProcessor& lfos_;
 };
+
+// The key under which LFOs modulating `target` take an edited value as their base.
+std::uint32_t key_of(lfo::ModTarget target) { return target.key(); }
 
 float soft_clip(float x) { return x / (1.0f + std::fabs(x)); }
 
@@ -64,7 +72,7 @@ void AudioState::apply_waiting_messages() {
 }
 
 void AudioState::apply(AudioMessage& message) {
-  SynthNotes notes(synth_);
+  SynthNotes notes(synth_, lfos_);
   message.visit(Overloaded{
       [&](AudioMessage::Play) {
         sequencer_.play(notes);
@@ -79,29 +87,43 @@ void AudioState::apply(AudioMessage& message) {
       [&](AudioMessage::NoteOn m) { notes.start_note(m.track, m.note, m.velocity); },
       [&](AudioMessage::NoteOff m) { notes.end_note(m.track, m.note); },
       [&](AudioMessage::SetSustain m) { synth_.voice_allocator().set_sustain(m.track, m.on); },
-      [&](AudioMessage::SetSynthParam m) { synth_.set_param(m.track, m.param_id, m.value); },
+      [&](AudioMessage::SetSynthParam m) {
+        synth_.set_param(m.track, m.param_id, m.value);
+        lfos_.update_base_value(
+            key_of(lfo::ModTarget::SynthParam{.track = m.track, .param_id = m.param_id}), m.value);
+      },
       [&](AudioMessage::SetMute m) { sequencer_.set_mute(m.track, m.muted); },
       [&](AudioMessage::SetFill m) { sequencer_.set_fill(m.fill); },
       [&](AudioMessage::SetSendLevel m) {
         if (!std::isfinite(m.level)) return;
         const float level = std::clamp(m.level, 0.0f, 1.0f);
         if (m.send < send_levels_.size()) send_levels_[m.send] = level;
+        lfos_.update_base_value(key_of(lfo::ModTarget::SendLevel{.send = m.send}), level);
       },
-      [&](AudioMessage::SetEffectParam m) { effects_.set_param(m.effect, m.param, m.value); },
-      [&](AudioMessage::SetPattern& m) { sequencer_.set_pattern(m.pattern.take(), notes); },
+      [&](AudioMessage::SetEffectParam m) {
+        lfos_.update_base_value(
+            key_of(lfo::ModTarget::EffectParam{.effect = m.effect, .param = m.param}), m.value);
+        effects_.set_param(m.effect, m.param, m.value);
+      },
+      [&](AudioMessage::SetPattern& m) {
+        if (auto pattern = m.pattern.take()) sequencer_.set_pattern(std::move(pattern), notes);
+      },
       [&](AudioMessage::SetMasterVolume m) {
         if (std::isfinite(m.volume)) master_volume_ = std::clamp(m.volume, 0.0f, kMaxMasterVolume);
       },
-      [&](AudioMessage::SetLfoConfigs& m) { (void)m.configs.take(); },
+      [&](AudioMessage::SetLfoConfigs& m) {
+        if (const auto configs = m.configs.take()) lfos_.set_configs(*configs);
+      },
   });
 }
 
 void AudioState::render_block(std::span<float> out, std::size_t channels, std::size_t frames) {
   if (sequencer_.running()) {
-    SynthNotes notes(synth_);
+    SynthNotes notes(synth_, lfos_);
     sequencer_.advance(frames, notes);
     report_steps();
   }
+  lfos_.update(frames, sample_rate_, sequencer_.bpm(), synth_, effects_, send_levels_);
   mix_voices(frames, channels == 1);
   effects_.process(std::span(mix_).first(frames), send_levels_);
   for (std::size_t j = 0; j < frames; ++j) {
@@ -140,6 +162,16 @@ void AudioState::finish_block() {
   for (std::uint8_t t = 0; t < kTrackCount; ++t) {
     push(messages::track_meter(t, meters_[t].left, meters_[t].right));
     meters_[t] = {};
+  }
+  report_lfos();
+}
+
+// What each modulating LFO wrote in the last block, before its target's limits.
+void AudioState::report_lfos() {
+  for (std::uint8_t i = 0; i < lfo::kLfoCount; ++i) {
+    const lfo::LiveModulation& live = lfos_.modulation(i);
+    if (live.target.kind() != lfo::ModTargetKind::None)
+      push(messages::lfo_modulation(i, live.target, live.value));
   }
 }
 

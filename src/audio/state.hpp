@@ -12,6 +12,7 @@
 #include "audio/messages.hpp"
 #include "effects/mod.hpp"
 #include "effects/rack.hpp"
+#include "lfo.hpp"
 #include "sequencer/mod.hpp"
 #include "synth/engine.hpp"
 
@@ -37,11 +38,13 @@ class AudioState {
   void report_steps();
   void mix_voices(std::size_t frames, bool mono);
   void finish_block();
+  void report_lfos();
   void push(const messages::FeedbackMessage& message) { feedback_.push(message); }
 
   synth::engine::SynthEngine synth_;
   sequencer::Sequencer sequencer_;
   effects::rack::EffectRack effects_;
+  lfo::LfoProcessor lfos_;
   messages::AudioConsumer commands_;
   messages::FeedbackProducer feedback_;
   // Peak magnitudes per track since the last meter report, before the soft clip.

@@ -17,22 +17,6 @@ bool all_zero(const std::vector<float>& samples) {
   return std::ranges::all_of(samples, [](float s) { return s == 0.0f; });
 }
 
-// A pattern that keeps all four tracks busy, with swing, accents and an arpeggio.
-Pattern busy_pattern() {
-  Pattern pattern = Pattern::default_pattern();
-  pattern.swing_percent = 62.0f;
-  for (std::uint8_t t = 0; t < 4; ++t) {
-    for (std::uint8_t s = 0; s < 16; ++s) {
-      pattern.tracks[t].steps[s] = note_step(static_cast<std::uint8_t>(48 + 7 * t + s % 5));
-      if (s % 3 == 0) pattern.tracks[t].steps[s].flags |= pattern::kStepAccent;
-    }
-  }
-  pattern.tracks[2].arp.mode = pattern::ArpMode::UpDown;
-  pattern.tracks[2].arp.octave_range = 2;
-  pattern.tracks[3].scale = pattern::ScaleType::Dorian;
-  return pattern;
-}
-
 TEST(RenderShape, ChannelsBeyondTwoAndTrailingSamplesStaySilent) {
   Rig odd;
   hold_note(odd);

@@ -97,6 +97,11 @@ class Rig {
   }
 
   void clear_reports() { reports_.clear(); }
+  // Empties the feedback ring without keeping anything (and without allocating).
+  void discard_reports() {
+    while (feedback_.pop()) {
+    }
+  }
 
   quorvelan::audio::state::AudioState& state() { return state_; }
 
@@ -146,6 +151,23 @@ inline pattern::Step note_step(std::uint8_t note, std::uint16_t gate_ticks = 0) 
   step.note = note;
   step.gate_ticks = gate_ticks;
   return step;
+}
+
+// A pattern that keeps all four tracks busy: sixteen notes each with accents, swing, an
+// arpeggio over two octaves and a scale.
+inline Pattern busy_pattern() {
+  Pattern pattern = Pattern::default_pattern();
+  pattern.swing_percent = 62.0f;
+  for (std::uint8_t t = 0; t < 4; ++t) {
+    for (std::uint8_t s = 0; s < 16; ++s) {
+      pattern.tracks[t].steps[s] = note_step(static_cast<std::uint8_t>(48 + 7 * t + s % 5));
+      if (s % 3 == 0) pattern.tracks[t].steps[s].flags |= pattern::kStepAccent;
+    }
+  }
+  pattern.tracks[2].arp.mode = pattern::ArpMode::UpDown;
+  pattern.tracks[2].arp.octave_range = 2;
+  pattern.tracks[3].scale = pattern::ScaleType::Dorian;
+  return pattern;
 }
 
 // The left channel of interleaved stereo samples.
