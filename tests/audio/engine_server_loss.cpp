@@ -32,7 +32,7 @@ class PrivateServer {
   PrivateServer()
       : name_("quorvelan-loss-test-" + std::to_string(getpid())),
         pidfile_(std::string(QUORVELAN_TEST_BINARY_DIR) + "/jackd-" + name_ + ".pid"),
-        started_(run_script("start-server.sh", name_ + " " + pidfile_) == 0) {}
+        started_(start()) {}
   ~PrivateServer() {
     stop();
     std::filesystem::remove(pidfile_ + ".log");
@@ -45,6 +45,16 @@ class PrivateServer {
   bool stop() { return run_script("stop-server.sh", pidfile_) == 0; }
 
  private:
+  // JACK runs only a few servers per machine at once; a busy machine may need another try.
+  bool start() {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      if (run_script("start-server.sh", name_ + " " + pidfile_) == 0) return true;
+      stop();
+      std::this_thread::sleep_for(1s);
+    }
+    return false;
+  }
+
   std::string name_;
   std::string pidfile_;
   bool started_;
