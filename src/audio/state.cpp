@@ -4,6 +4,8 @@
 #include <cmath>
 #include <memory>
 
+#include "overloaded.hpp"
+
 namespace quorvelan::audio::state {
 
 namespace {
@@ -12,11 +14,6 @@ using messages::AudioMessage;
 
 constexpr std::uint32_t kBlocksPerReport = 8;
 constexpr float kMaxMasterVolume = 4.0f;
-
-template <typename... Handlers>
-struct Overloaded : Handlers... {
-  using Handlers::operator()...;
-};
 
 // Where the sequencer's and the interface's notes start and end: each start restarts the
 // track's linked LFOs, each end freezes its linked Hold LFOs.

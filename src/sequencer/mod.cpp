@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "numeric.hpp"
+#include "overloaded.hpp"
 
 namespace quorvelan::sequencer {
 
@@ -20,11 +21,6 @@ constexpr double kMaxBpm = 300.0;
 constexpr float kMinSwing = 0.5f;
 constexpr float kMaxSwing = 0.99f;
 constexpr std::uint8_t kAccentVelocity = 127;
-
-template <typename... Handlers>
-struct Overloaded : Handlers... {
-  using Handlers::operator()...;
-};
 
 bool arpeggiates(const pattern::Track& track) { return track.arp.mode != ArpMode::Off; }
 

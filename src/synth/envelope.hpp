@@ -61,15 +61,8 @@ class Envelope {
   // Into Release, unless the envelope has already finished.
   void release();
 
-  // Advances one frame and returns the envelope's value for it.
-  float step() {
-    level_ = advance(level_, rule_);
-    if (stage_over(level_, rule_)) finish_stage();
-    return level_;
-  }
-
-  // For renders that advance the level themselves by `rule()`: takes over their level, and
-  // moves on to the next stage once `stage_over` says so.
+  // A render advances the level by `rule()` each frame (`advance`), hands it back here, and
+  // moves the envelope on to its next stage once `stage_over` says so.
   void set_level(float level) { level_ = level; }
   void finish_stage();
 

@@ -12,6 +12,10 @@ enum class FilterType : std::uint8_t { Lp1 = 0, Lp2 = 1, Bp = 2, Hp1 = 3, Hp2 = 
 
 inline constexpr std::uint8_t kFilterTypeCount = 6;
 
+// A voice filter at or above this normalised cutoff counts as open: it passes everything at
+// note on, and a sweep up into this range keeps the coefficients it had below it.
+inline constexpr float kOpenCutoff = 0.99f;
+
 // Normalised by a0. `T` is float, or lanes of floats for filters that run side by side.
 template <class T>
 struct BasicCoefficients {

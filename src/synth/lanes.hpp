@@ -66,8 +66,8 @@ inline Lanes tanh(Lanes x) {
        3.33332819422e-1f) *
           z * x +
       x;
-  // e^y for y = 2|x| in 0..18 (above |x| = 9 the result rounds to 1 anyway): y = n ln 2 + r.
-  const Lanes y = 2.0f * (a < 9.0f ? a : 9.0f);
+  // e^y for y = 2|x| in 0..20 (above |x| = 10 the result rounds to 1): y = n ln 2 + r.
+  const Lanes y = 2.0f * (a < 10.0f ? a : 10.0f);
   const LaneInts n = __builtin_convertvector(y * 1.44269504088896341f + 0.5f, LaneInts);  // y >= 0
   const Lanes n_float = __builtin_convertvector(n, Lanes);
   const Lanes r = (y - n_float * 0.693359375f) - n_float * -2.12194440e-4f;

@@ -2,9 +2,6 @@
 
 #include <cmath>
 #include <numbers>
-#include <span>
-
-#include "synth/voice_bank.hpp"
 
 namespace quorvelan::synth::voice {
 
@@ -54,7 +51,7 @@ void Voice::release() {
 }
 
 void Voice::prepare_filter() {
-  if (cutoff < voice_bank::kOpenCutoff) {
+  if (cutoff < filter::kOpenCutoff) {
     coefficients = filter::compute_coefficients(cutoff, resonance, filter_type, sample_rate);
     last_cutoff = cutoff;
   } else {
@@ -69,13 +66,6 @@ void Voice::update_pan_gains() {
   pan_left = std::cos(angle);
   pan_right = std::sin(angle);
   last_pan = pan;
-}
-
-StereoFrame Voice::render_frame() {
-  std::array<StereoFrame, 1> frame{};
-  std::array<StereoFrame, 1> peak{};
-  voice_bank::render(std::span(this, 1), frame, peak);
-  return frame[0];
 }
 
 }  // namespace quorvelan::synth::voice

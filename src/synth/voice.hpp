@@ -39,9 +39,6 @@ struct Voice {
   // Pan gains for the current pan, recomputed only when the pan has moved.
   void update_pan_gains();
 
-  // One frame of output (the render of a single voice).
-  StereoFrame render_frame();
-
   std::array<operators::Operator, kOperatorsPerVoice> operators;  // operator 1 first
   std::uint64_t age = 0;  // note counter stamp of the note start
   // Last frame's operator outputs: every operator is modulated by these, so all see the same

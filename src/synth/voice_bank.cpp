@@ -310,8 +310,8 @@ Lanes VoiceLanes::saturate(Lanes x) const {
 Lanes VoiceLanes::filter(Lanes x) {
   const Lanes swept =
       clamp_unit(cutoff_ + step_envelope(kFilterEnvelope, alive_, all_alive_) * env_amount_);
-  const LaneMask recompute =
-      alive_ & (swept < kOpenCutoff) & (lanes::abs(swept - last_cutoff_) > kCutoffRecomputeStep);
+  const LaneMask recompute = alive_ & (swept < filter::kOpenCutoff) &
+                             (lanes::abs(swept - last_cutoff_) > kCutoffRecomputeStep);
   if (lanes::any(recompute)) {
     for (int lane = 0; lane < count_; ++lane) {
       if (!recompute[lane]) continue;

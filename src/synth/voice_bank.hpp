@@ -9,9 +9,6 @@
 
 namespace quorvelan::synth::voice_bank {
 
-// At and above this normalised cutoff the filter keeps the coefficients it has.
-inline constexpr float kOpenCutoff = 0.99f;
-
 // Renders `out.size()` frames of `voices`: adds each frame's voice outputs into `out` in voice
 // order, and raises `peaks[v]` (one per voice) to the largest magnitude voice v produced on
 // each side. A voice whose release has ended turns Idle; Idle voices add nothing.

@@ -14,13 +14,7 @@ constexpr std::size_t kSamplesPerTick = 250;  // 120 bpm at 48000 Hz
 
 // The pitch heard in the frames [from, to) of the left channel.
 double pitch_at(const std::vector<float>& left, std::size_t from, std::size_t to) {
-  return measured_frequency({left.begin() + static_cast<long>(from), left.begin() + static_cast<long>(to)},
-                            kRate);
-}
-
-bool silent_between(const std::vector<float>& left, std::size_t from, std::size_t to) {
-  return std::all_of(left.begin() + static_cast<long>(from), left.begin() + static_cast<long>(to),
-                     [](float s) { return s == 0.0f; });
+  return measured_frequency(slice(left, from, to), kRate);
 }
 
 // Track 0 feeds 64 then 60 to an Up arpeggio of sixteenths at half gate.
@@ -54,10 +48,10 @@ TEST(ArpeggioPlayback, HeldNotesPlayInOrderOnTheArpeggiatorsOwnClock) {
     EXPECT_NEAR(pitch_at(left, start + 100, start + 2900), note_frequency(expected[k]), 1.0)
         << "note " << k;
     // Half of a 24-tick step: 12 ticks, then the release, then silence until the next note.
-    EXPECT_TRUE(silent_between(left, start + 3000 + 400, start + 6000 - 64)) << "note " << k;
+    EXPECT_TRUE(silent(left, start + 3000 + 400, start + 6000 - 64)) << "note " << k;
   }
   // Before the first arpeggio note nothing sounds: the steps only feed the list.
-  EXPECT_TRUE(silent_between(left, 0, 48 * kSamplesPerTick - 64));
+  EXPECT_TRUE(silent(left, 0, 48 * kSamplesPerTick - 64));
 }
 
 TEST(ArpeggioPlayback, AMutedTrackKeepsPlayingWhatItHolds) {
@@ -94,7 +88,7 @@ TEST(ScaleQuantiserPlayback, ArpeggioNotesSoundOnTheTracksScaleAfterTheirOffsets
   const std::size_t start = 48 * kSamplesPerTick;
   EXPECT_NEAR(pitch_at(left, start + 100, start + 2900), note_frequency(64), 1.0);
   // The quantised note is the one that ends: silence follows its gate.
-  EXPECT_TRUE(silent_between(left, start + 3000 + 400, start + 6000 - 64));
+  EXPECT_TRUE(silent(left, start + 3000 + 400, start + 6000 - 64));
 }
 
 }  // namespace

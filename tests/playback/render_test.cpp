@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "playback/state_rig.hpp"
 
@@ -12,10 +13,6 @@ namespace {
 
 // A note held on track 0 with the default patch and effects.
 void hold_note(Rig& rig) { rig.send(messages::note_on(0, 60, 100)); }
-
-bool all_zero(const std::vector<float>& samples) {
-  return std::ranges::all_of(samples, [](float s) { return s == 0.0f; });
-}
 
 TEST(RenderShape, ChannelsBeyondTwoAndTrailingSamplesStaySilent) {
   Rig odd;
@@ -46,7 +43,7 @@ TEST(RenderShape, MonoCarriesTheLeftSignal) {
   const auto left = left_channel(stereo.render(4096, 256, 2));
   const auto single = mono.render(4096, 256, 1);
   ASSERT_EQ(left.size(), single.size());
-  EXPECT_FALSE(all_zero(single));
+  EXPECT_FALSE(silent(single));
   // A centred patch: the left signal is the right one, so mono matches stereo's left exactly.
   EXPECT_EQ(single, left);
 }
@@ -60,7 +57,7 @@ TEST(RenderShape, ABufferShorterThanOneFrameIsSilentAndMovesNothing) {
   }
   std::vector<float> tiny(3, 1.0f);
   touched.state().process(tiny, 4);
-  EXPECT_TRUE(all_zero(tiny));
+  EXPECT_TRUE(silent(tiny));
   EXPECT_EQ(touched.render(20000), untouched.render(20000));
 }
 
@@ -92,7 +89,7 @@ TEST(RenderDeterminism, TheSameMessagesGiveTheSameSamplesBitForBit) {
   const auto second = run(256);
   ASSERT_EQ(first.size(), second.size());
   EXPECT_EQ(std::memcmp(first.data(), second.data(), first.size() * sizeof(float)), 0);
-  EXPECT_FALSE(all_zero(first));
+  EXPECT_FALSE(silent(first));
   // Buffers that are whole multiples of a block cut the same blocks.
   EXPECT_EQ(run(64), first);
   EXPECT_EQ(run(1024), first);
@@ -100,23 +97,35 @@ TEST(RenderDeterminism, TheSameMessagesGiveTheSameSamplesBitForBit) {
 
 TEST(RenderLevels, MasterVolumeScalesTheOutputButNotTheMeters) {
   Rig loud;
-  Rig silent;
-  hold_note(loud);
-  hold_note(silent);
-  silent.send(messages::set_master_volume(0.0f));
-  loud.send(messages::set_master_volume(9.0f));  // limited to 4
+  Rig muted;
   Rig unity;
-  hold_note(unity);
+  for (Rig* rig : {&loud, &muted, &unity}) hold_note(*rig);
+  muted.send(messages::set_master_volume(0.0f));
+  loud.send(messages::set_master_volume(9.0f));  // limited to 4
 
-  EXPECT_TRUE(all_zero(silent.render(4096)));
+  EXPECT_TRUE(silent(muted.render(4096)));
   const auto reference = unity.render(4096);
   const auto boosted = loud.render(4096);
   for (std::size_t i = 0; i < reference.size(); i += 97)
     EXPECT_FLOAT_EQ(boosted[i], 4.0f * reference[i]);
 
-  ASSERT_FALSE(silent.meters().empty());
-  EXPECT_GT(silent.meters().back().peak(0), 0.01f);
-  EXPECT_EQ(silent.meters().back().peak(1), 0.0f);
+  ASSERT_FALSE(muted.meters().empty());
+  EXPECT_GT(muted.meters().back().peak(0), 0.01f);
+  EXPECT_EQ(muted.meters().back().peak(1), 0.0f);
+}
+
+TEST(RenderLevels, NonFiniteLevelsAndTemposChangeNothing) {
+  Rig garbled;
+  Rig clean;
+  for (Rig* rig : {&garbled, &clean}) {
+    rig->send(busy_pattern());
+    rig->send(messages::play());
+  }
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  garbled.send(messages::set_master_volume(nan));
+  garbled.send(messages::set_send_level(2, nan));
+  garbled.send(messages::set_bpm(std::numeric_limits<double>::infinity()));
+  EXPECT_EQ(garbled.render(30000), clean.render(30000));
 }
 
 TEST(RenderLevels, MetersShowVoicesStolenFromAnotherTrack) {

@@ -14,15 +14,6 @@ namespace {
 
 using pattern::TrigCondition;
 
-bool silent(const std::vector<float>& samples, std::size_t from, std::size_t to) {
-  return std::all_of(samples.begin() + static_cast<long>(from),
-                     samples.begin() + static_cast<long>(to), [](float s) { return s == 0.0f; });
-}
-
-std::vector<float> slice(const std::vector<float>& samples, std::size_t from, std::size_t to) {
-  return {samples.begin() + static_cast<long>(from), samples.begin() + static_cast<long>(to)};
-}
-
 // At this rate a sixteenth at 120 bpm lasts 6144 frames, twelve meter reports of 512 frames,
 // and each step's note (a 12-tick gate and a short release) dies within its own step.
 constexpr float kGridRate = 49152.0f;

@@ -2,6 +2,7 @@
 // An audio state wired to its two rings, as the engine holds it: tests push messages in,
 // render buffers and read the samples and the feedback that come out.
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -176,6 +177,19 @@ inline std::vector<float> left_channel(const std::vector<float>& stereo) {
   for (std::size_t i = 0; i < stereo.size(); i += 2) left.push_back(stereo[i]);
   return left;
 }
+
+// The samples [from, to).
+inline std::vector<float> slice(const std::vector<float>& samples, std::size_t from,
+                                std::size_t to) {
+  return {samples.begin() + static_cast<long>(from), samples.begin() + static_cast<long>(to)};
+}
+
+// Whether every sample in [from, to) is exactly zero.
+inline bool silent(const std::vector<float>& samples, std::size_t from, std::size_t to) {
+  return std::all_of(samples.begin() + static_cast<long>(from),
+                     samples.begin() + static_cast<long>(to), [](float s) { return s == 0.0f; });
+}
+inline bool silent(const std::vector<float>& samples) { return silent(samples, 0, samples.size()); }
 
 // Index of the first non-zero sample, or the size when all are zero.
 inline std::size_t first_sound(const std::vector<float>& samples) {
