@@ -37,23 +37,29 @@ std::unique_ptr<spdlog::formatter> make_formatter() {
 
 std::mutex registry_mutex;
 
+// Error records only, until the environment says otherwise.
+void ensure_default_filter() {
+  static std::once_flag once;
+  std::call_once(once, [] { spdlog::set_level(spdlog::level::err); });
+}
+
 }  // namespace
 
 std::shared_ptr<spdlog::logger> target(std::string_view name) {
+  ensure_default_filter();
   std::lock_guard lock(registry_mutex);
   std::string key(name);
   if (auto existing = spdlog::get(key)) return existing;
   static auto sink = std::make_shared<spdlog::sinks::stderr_sink_mt>();
   auto logger = std::make_shared<spdlog::logger>(key, sink);
+  spdlog::initialize_logger(logger);  // registers it with the filter level in force
   logger->set_formatter(make_formatter());
-  logger->set_level(spdlog::level::err);
   logger->flush_on(spdlog::level::trace);
-  spdlog::initialize_logger(logger);  // applies any level loaded from the environment
   return logger;
 }
 
 void init_from_env() {
-  spdlog::set_level(spdlog::level::err);
+  ensure_default_filter();
   spdlog::cfg::load_env_levels();
 }
 

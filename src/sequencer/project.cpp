@@ -44,9 +44,9 @@ auto logger() { return log::target("quorvelan::sequencer::project"); }
 void normalize_loaded(Project& project) {
   project.bpm = std::clamp(project.bpm, kMinBpm, kMaxBpm);
   for (auto& pattern : project.patterns) pattern_json::normalize_loaded(pattern);
-  if (project.current_pattern >= project.patterns.size()) {
-    project.current_pattern = project.patterns.empty() ? 0 : project.patterns.size() - 1;
-  }
+  // A current pattern past the list is kept: loading appends default patterns up to it. Only
+  // the slot limit is enforced.
+  project.current_pattern = std::min<std::uint8_t>(project.current_pattern, kMaxPatterns - 1);
   if (project.synth_params) {
     for (auto& params : *project.synth_params) types::normalize(params);
   }

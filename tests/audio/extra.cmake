@@ -25,5 +25,5 @@ quorvelan_engine_test(audio_engine_server_loss ${QUORVELAN_ENGINE_TEST_DIR}/engi
 set_tests_properties(audio_engine_server_loss PROPERTIES RESOURCE_LOCK jack_server TIMEOUT 60)
 
 quorvelan_engine_test(audio_engine_no_device ${QUORVELAN_ENGINE_TEST_DIR}/engine_no_device.cpp)
-set_tests_properties(audio_engine_no_device PROPERTIES TIMEOUT 30
+set_tests_properties(audio_engine_no_device PROPERTIES RESOURCE_LOCK jack_server TIMEOUT 30
   ENVIRONMENT "JACK_DEFAULT_SERVER=quorvelan-no-such-server;PULSE_SERVER=unix:/nonexistent/pulse")

@@ -1,7 +1,12 @@
-# A private JACK server for the tests that need an audio device or a MIDI bus. Such a test sets
+# A private JACK server for the tests that need an audio device or a MIDI bus. Every test that
+# opens a JACK client (even one that only finds no server) takes the lock: a client failing to
+# reach its server can clean up the shared memory another server still uses. Such a test sets
 #   FIXTURES_REQUIRED jack_server  RESOURCE_LOCK jack_server
 #   ENVIRONMENT JACK_DEFAULT_SERVER=${QUORVELAN_JACK_SERVER}
-set(QUORVELAN_JACK_SERVER quorvelan-test)
+# One server per build folder, so that two builds testing at once never share (or stop) a server.
+string(MD5 QUORVELAN_JACK_BUILD_HASH "${CMAKE_BINARY_DIR}")
+string(SUBSTRING "${QUORVELAN_JACK_BUILD_HASH}" 0 8 QUORVELAN_JACK_BUILD_HASH)
+set(QUORVELAN_JACK_SERVER quorvelan-test-${QUORVELAN_JACK_BUILD_HASH})
 set(QUORVELAN_JACK_PIDFILE ${CMAKE_CURRENT_BINARY_DIR}/jackd-test.pid)
 add_test(NAME jack_server_start
   COMMAND ${CMAKE_CURRENT_LIST_DIR}/start-server.sh ${QUORVELAN_JACK_SERVER} ${QUORVELAN_JACK_PIDFILE})

@@ -11,6 +11,6 @@ set_tests_properties(midi_jack_bus PROPERTIES
   ENVIRONMENT JACK_DEFAULT_SERVER=${QUORVELAN_JACK_SERVER}
   TIMEOUT 60 LABELS midi)
 add_test(NAME midi_without_midi_system COMMAND midi_bus_tests --gtest_filter=WithoutMidiSystem.*)
-set_tests_properties(midi_without_midi_system PROPERTIES
+set_tests_properties(midi_without_midi_system PROPERTIES RESOURCE_LOCK jack_server
   ENVIRONMENT JACK_DEFAULT_SERVER=quorvelan-no-such-server
   TIMEOUT 30 LABELS midi)

@@ -142,7 +142,7 @@ TEST_F(ProjectFiles, LoadedValuesAreBroughtIntoRange) {
   auto project = Project::load(path("wild.json"));
   ASSERT_TRUE(project) << project.error().message();
   EXPECT_EQ(project->bpm, 300.0);
-  EXPECT_EQ(project->current_pattern, 1);
+  EXPECT_EQ(project->current_pattern, 9);  // the application appends slots up to it
   EXPECT_EQ(project->patterns[0].tracks[3].steps.size(), pattern::kStepCount);
   ASSERT_TRUE(project->lfos);
   EXPECT_EQ((*project->lfos)[0].target, lfo::ModTarget(lfo::ModTarget::None{}));

@@ -1,0 +1,318 @@
+#include "ui/app.hpp"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string_view>
+
+#include "log.hpp"
+#include "numeric.hpp"
+#include "preset.hpp"
+#include "term/control.hpp"
+#include "ui/crash.hpp"
+#include "utf8.hpp"
+
+namespace quorvelan::ui::app {
+namespace {
+
+using namespace std::chrono_literals;
+namespace messages = audio::messages;
+
+constexpr const char* kLogTarget = "quorvelan::ui::app";
+constexpr auto kAutosaveInterval = 30s;
+constexpr auto kInputWait = 16ms;
+constexpr std::uint32_t kClocksPerQuarter = 24;
+constexpr std::uint8_t kSustainController = 64;
+constexpr double kMinBpm = 20.0;
+constexpr double kMaxBpm = 300.0;
+constexpr float kPreviewFrameSeconds = 0.016666668f;  // one drawn frame at 60 per second
+
+bool gamepad_requested() {
+  const char* value = std::getenv("QUORVELAN_GAMEPAD");
+  return value != nullptr && utf8::is_valid(value);
+}
+
+// Gives the terminal back as far as it was taken over: raw mode off, the main screen back.
+Result<void> leave_terminal() {
+  auto raw = term::disable_raw_mode();
+  auto screen = term::leave_alternate_screen(STDOUT_FILENO);
+  if (!raw) return raw;
+  return screen;
+}
+
+// Raw mode, the alternate screen and the drawing terminal; on failure, whatever had been taken
+// over is given back before the error is returned.
+Result<std::pair<std::unique_ptr<term::Terminal>, std::unique_ptr<term::Input>>> take_terminal() {
+  if (auto raw = term::enable_raw_mode(STDIN_FILENO); !raw) return std::unexpected(raw.error());
+  auto fail_with = [](const Error& error) {
+    (void)leave_terminal();
+    return std::unexpected(error);
+  };
+  if (auto screen = term::enter_alternate_screen(STDOUT_FILENO); !screen) {
+    return fail_with(screen.error());
+  }
+  if (auto size = term::terminal_size(STDOUT_FILENO); !size) return fail_with(size.error());
+  const char* term_name = std::getenv("TERM");
+  auto input = term::Input::open(STDIN_FILENO, term_name != nullptr ? term_name : "xterm");
+  if (!input) return fail_with(input.error());
+  return std::pair{std::make_unique<term::Terminal>(STDOUT_FILENO), std::move(*input)};
+}
+
+}  // namespace
+
+Pattern starter_pattern() {
+  Pattern pattern = Pattern::default_pattern();
+  auto place = [&](std::uint8_t track, std::initializer_list<int> steps, std::uint8_t note,
+                   std::uint8_t velocity) {
+    for (int index : steps) {
+      auto& step = pattern.tracks[track].steps[static_cast<std::size_t>(index)];
+      step.note = note;
+      step.velocity = velocity;
+      step.flags |= sequencer::pattern::kStepOn;
+    }
+  };
+  place(0, {0, 4, 8, 12}, 36, 120);
+  place(1, {2, 6, 10, 14}, 60, 80);
+  return pattern;
+}
+
+App::App(AppParts parts)
+    : audio_tx(std::move(parts.audio_tx)),
+      feedback_rx(std::move(parts.feedback_rx)),
+      audio_engine(std::move(parts.audio_engine)),
+      output_devices(std::move(parts.output_devices)),
+      midi_input(std::move(parts.midi_input)),
+      midi_ports(std::move(parts.midi_ports)),
+      terminal(std::move(parts.terminal)),
+      input(std::move(parts.input)),
+      gamepad(parts.gamepad),
+      last_autosave(Clock::now()),
+      project_list(std::move(parts.project_list)) {
+  patterns.push_back(std::make_shared<Pattern>(starter_pattern()));
+  synth_params.fill(sequencer::types::starting_synth_params());
+  mixer.fill(sequencer::types::starting_mixer_state());
+  effects = sequencer::types::starting_effects_params();
+}
+
+App::~App() {
+  if (terminal) (void)term::show_cursor(STDOUT_FILENO);
+}
+
+Result<void> App::start_and_run() {
+  auto [audio_tx, audio_rx] = messages::make_audio_ring();
+  auto [feedback_tx, feedback_rx] = messages::make_feedback_ring();
+
+  std::optional<audio::engine::AudioEngine> engine;
+  if (auto created =
+          audio::engine::AudioEngine::create(std::nullopt, std::move(audio_rx), std::move(feedback_tx))) {
+    engine.emplace(std::move(*created));
+  } else {
+    log::target(kLogTarget)->info("No audio device: {}", created.error().message());
+  }
+
+  auto taken = take_terminal();
+  if (!taken) return std::unexpected(taken.error());  // the engine goes with this scope
+
+  auto midi_input = midi::native::MidiInput::new_with_port(0);
+  if (midi_input) log::target(kLogTarget)->info("External MIDI input connected");
+
+  App app(AppParts{
+      .audio_tx = std::move(audio_tx),
+      .feedback_rx = std::move(feedback_rx),
+      .audio_engine = std::move(engine),
+      .output_devices = audio::engine::AudioEngine::list_output_devices(),
+      .midi_input = std::move(midi_input),
+      .midi_ports = midi::native::list_midi_ports(),
+      .project_list = preset::list_projects(),
+      .gamepad = gamepad_requested(),
+      .terminal = std::move(taken->first),
+      .input = std::move(taken->second),
+  });
+  return run(std::move(app));
+}
+
+Result<void> App::run(App app) {
+  crash::install(term::restore);
+  if (app.view != View::Project) {
+    app.dirty = true;
+    app.flush_pattern_sync();
+  }
+
+  Result<void> outcome;
+  bool redraw = true;
+  while (!app.should_quit) {
+    if (app.drain_feedback()) redraw = true;
+    ++app.pass_counter;
+    app.autosave_if_due(Clock::now());
+    if (app.drain_midi()) redraw = true;
+    app.flush_pattern_sync();
+
+    if (app.playing || redraw) {
+      app.advance_frame();
+      if (app.terminal) {
+        auto drawn = app.terminal->draw([&app](term::Buffer& buffer) { app.render_app(buffer); });
+        if (!drawn) {
+          outcome = std::unexpected(drawn.error());
+          break;
+        }
+      }
+    }
+
+    if (!app.input) break;  // nothing can ever arrive
+    auto event = app.input->wait(kInputWait);
+    if (!event) {
+      outcome = std::unexpected(event.error());
+      break;
+    }
+    redraw = false;
+    if (!*event) continue;
+    if (const auto* key = std::get_if<term::KeyEvent>(&**event)) {
+      app.handle_key(*key);
+      redraw = true;
+    }
+  }
+
+  auto left = app.terminal ? leave_terminal() : Result<void>{};
+  { App dropped = std::move(app); }  // stops the stream and closes MIDI before returning
+  if (!outcome) return outcome;
+  return left;
+}
+
+bool App::drain_feedback() {
+  bool took_any = false;
+  while (auto message = feedback_rx.pop()) {
+    took_any = true;
+    message->visit([this](const auto& report) {
+      using Report = std::decay_t<decltype(report)>;
+      if constexpr (std::is_same_v<Report, messages::FeedbackMessage::StepPosition>) {
+        if (report.track < kTrackCount) play_steps[report.track] = report.step;
+      } else if constexpr (std::is_same_v<Report, messages::FeedbackMessage::TrackMeter>) {
+        if (report.track >= kTrackCount) return;
+        meters[report.track] = TrackMeter{report.left, report.right};
+        float level = std::min((report.left + report.right) * 0.5f * 64.0f, 64.0f);
+        level_history[report.track][pass_counter & (kLevelHistoryLength - 1)] =
+            saturating_cast<std::uint8_t>(level);
+      } else if constexpr (std::is_same_v<Report, messages::FeedbackMessage::TransportState>) {
+        playing = report.playing;
+      } else {
+        if (report.lfo < lfo::kLfoCount) {
+          lfo_modulation[report.lfo] = LiveModulation{report.kind, report.a, report.b, report.value};
+        }
+      }
+    });
+  }
+  return took_any;
+}
+
+void App::autosave_if_due(Clock::time_point now) {
+  if (!project_name) return;
+  if (now - last_autosave < kAutosaveInterval) return;
+  std::string name = *project_name;
+  auto path = preset::item_path(preset::projects_dir(), name);
+  auto saved = path ? build_project().save(*path) : Result<void>(std::unexpected(path.error()));
+  if (saved) {
+    log::target(kLogTarget)->info("Auto-saved project: {}", name);
+  } else {
+    log::target(kLogTarget)->error("Auto-save error: {}", saved.error().message());
+  }
+  last_autosave = now;
+}
+
+bool App::drain_midi() {
+  if (!midi_input) return false;
+  bool took_any = false;
+  auto now = Clock::now();
+  while (auto event = midi_input->try_receive()) {
+    took_any = true;
+    route_midi(*event, now);
+  }
+  return took_any;
+}
+
+void App::route_midi(const midi::MidiEvent& event, Clock::time_point now) {
+  auto for_each_track_on = [this](std::uint8_t channel, auto&& send) {
+    for (std::uint8_t track = 0; track < kTrackCount; ++track) {
+      if (midi_channels[track] == channel + 1) send(track);
+    }
+  };
+  std::visit(
+      [&](const auto& message) {
+        using Message = std::decay_t<decltype(message)>;
+        if constexpr (std::is_same_v<Message, midi::MidiEvent::NoteOn>) {
+          for_each_track_on(message.channel, [&](std::uint8_t track) {
+            audio_tx.push(messages::note_on(track, message.note, message.velocity));
+          });
+        } else if constexpr (std::is_same_v<Message, midi::MidiEvent::NoteOff>) {
+          for_each_track_on(message.channel, [&](std::uint8_t track) {
+            audio_tx.push(messages::note_off(track, message.note));
+          });
+        } else if constexpr (std::is_same_v<Message, midi::MidiEvent::ControlChange>) {
+          if (message.controller != kSustainController) return;
+          for_each_track_on(message.channel, [&](std::uint8_t track) {
+            audio_tx.push(messages::set_sustain(track, message.value >= 64));
+          });
+        } else if constexpr (std::is_same_v<Message, midi::MidiEvent::Start> ||
+                             std::is_same_v<Message, midi::MidiEvent::Stop>) {
+          constexpr bool start = std::is_same_v<Message, midi::MidiEvent::Start>;
+          audio_tx.push(start ? messages::play() : messages::stop());
+          playing = start;
+          // A measurement spanning the pause would pull the tempo down: begin a fresh one.
+          clock_start.reset();
+          clock_count = 0;
+        } else if constexpr (std::is_same_v<Message, midi::MidiEvent::Clock>) {
+          if (clock_sync) follow_clock(now);
+        }
+      },
+      static_cast<const midi::MidiEvent::variant&>(event));
+}
+
+void App::follow_clock(Clock::time_point now) {
+  if (!clock_start) {
+    clock_start = now;
+    clock_count = 0;
+    return;
+  }
+  if (++clock_count < kClocksPerQuarter) return;
+  double elapsed = std::chrono::duration<double>(now - *clock_start).count();
+  if (elapsed > 0.0) {
+    double measured = std::clamp(60.0 / elapsed, kMinBpm, kMaxBpm);
+    // One decimal place, truncated: a tempo that is never rounded up settles just below the source.
+    double smoothed = std::trunc((measured * 0.15 + bpm * 0.85) * 10.0) / 10.0;
+    if (std::abs(smoothed - bpm) > 0.05) {
+      bpm = smoothed;
+      audio_tx.push(messages::set_bpm(bpm));
+    }
+  }
+  clock_count = 0;
+  clock_start = now;
+}
+
+void App::flush_pattern_sync() {
+  if (!dirty) return;
+  dirty = false;
+  audio_tx.push(std::make_unique<Pattern>(*patterns[current_pattern]));
+}
+
+void App::advance_frame() {
+  for (std::size_t i = 0; i < lfo::kLfoCount; ++i) {
+    const auto& config = lfo_configs[i];
+    if (!config.enabled) continue;
+    float rate = config.sync ? static_cast<float>(bpm / 60.0) / std::max(config.sync_division, 0.001f)
+                             : config.rate;
+    lfo_preview_phase[i] = std::fmod(lfo_preview_phase[i] + rate * kPreviewFrameSeconds, 1.0f);
+  }
+  ++frame_counter;
+  blink = (frame_counter & 4) == 0;
+  pulse = std::sin(static_cast<float>(frame_counter) * 0.15f) * 0.5f + 0.5f;
+}
+
+void App::set_status(std::string text) { status = Status{std::move(text), Clock::now()}; }
+
+Pattern& App::current_pattern_mut() {
+  auto& slot = patterns[current_pattern];
+  if (slot.use_count() > 1) slot = std::make_shared<Pattern>(*slot);
+  return *slot;
+}
+
+}  // namespace quorvelan::ui::app

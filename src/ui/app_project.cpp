@@ -1,0 +1,227 @@
+// Whole projects between the App, the project files and the audio thread, and the senders that
+// give the audio thread everything it keeps after a load.
+
+#include "log.hpp"
+#include "preset.hpp"
+#include "synth/params.hpp"
+#include "ui/app.hpp"
+
+namespace quorvelan::ui::app {
+namespace {
+
+namespace messages = audio::messages;
+namespace ids = synth::params;
+constexpr const char* kLogTarget = "quorvelan::ui::app";
+
+}  // namespace
+
+sequencer::project::Project App::build_project() const {
+  sequencer::project::Project project;
+  project.name = project_name.value_or("Untitled");
+  project.bpm = bpm;
+  for (const auto& pattern : patterns) project.patterns.push_back(*pattern);
+  project.current_pattern = current_pattern;
+  project.synth_params = synth_params;
+  project.effects = effects;
+  project.mixer = mixer;
+  project.lfos = lfo_configs;
+  project.midi_in_channels = midi_channels;
+  return project;
+}
+
+void App::load_project_by_name(const std::string& name) {
+  auto path = preset::item_path(preset::projects_dir(), name);
+  auto loaded = path ? sequencer::project::Project::load(*path)
+                     : Result<sequencer::project::Project>(std::unexpected(path.error()));
+  if (!loaded) {
+    set_status("Load error: " + loaded.error().message());
+    log::target(kLogTarget)->error("Project load error: {}", loaded.error().message());
+    return;
+  }
+  auto& project = *loaded;
+
+  patterns.clear();
+  for (auto& pattern : project.patterns) patterns.push_back(std::make_shared<Pattern>(std::move(pattern)));
+  if (patterns.empty()) patterns.push_back(std::make_shared<Pattern>(Pattern::default_pattern()));
+  current_pattern = project.current_pattern;
+  ensure_pattern_slot(current_pattern);
+
+  bpm = project.bpm;
+  audio_tx.push(messages::set_bpm(bpm));
+  if (project.synth_params) {
+    synth_params = *project.synth_params;
+    for (std::uint8_t track = 0; track < kTrackCount; ++track) apply_synth_params_for_track(track);
+  }
+  if (project.effects) {
+    effects = *project.effects;
+    apply_effects_params();
+  }
+  if (project.mixer) apply_mixer_state(*project.mixer);
+  if (project.lfos) {
+    lfo_configs = *project.lfos;
+    send_lfo_update();
+  }
+  if (project.midi_in_channels) midi_channels = *project.midi_in_channels;
+
+  dirty = true;
+  project_name = name;
+  last_autosave = Clock::now();
+  view = View::Seq;
+  set_status("Loaded: " + name);
+}
+
+void App::ensure_pattern_slot(std::uint8_t index) {
+  while (patterns.size() <= index) {
+    patterns.push_back(std::make_shared<Pattern>(Pattern::default_pattern()));
+  }
+}
+
+void App::apply_synth_params_for_track(std::uint8_t track) {
+  const auto& p = synth_params[track];
+  auto send = [&](std::uint8_t id, float value) {
+    audio_tx.push(messages::set_synth_param(track, id, value));
+  };
+  for (std::uint8_t op = 0; op < sequencer::types::kOperatorCount; ++op) {
+    send(ids::kOpRatio + op, p.op_ratios[op]);
+    send(ids::kOpLevel + op, p.op_levels[op]);
+    send(ids::kOpFeedback + op, p.op_feedback[op]);
+    send(ids::kOpAttack + op, p.op_attack[op]);
+    send(ids::kOpDecay + op, p.op_decay[op]);
+    send(ids::kOpEndLevel + op, p.op_end_level[op]);
+    send(ids::kOpRelease + op, p.op_release[op]);
+  }
+  send(ids::kAlgorithm, static_cast<float>(p.algorithm));
+  send(ids::kMix, p.mix);
+  send(ids::kFilterCutoff, p.filter_cutoff);
+  send(ids::kFilterResonance, p.filter_resonance);
+  send(ids::kFilterType, static_cast<float>(p.filter_type));
+  send(ids::kFilterEnvAmount, p.filter_env_depth);
+  send(ids::kAmpAttack, p.amp_attack);
+  send(ids::kAmpDecay, p.amp_decay);
+  send(ids::kAmpSustain, p.amp_sustain);
+  send(ids::kAmpRelease, p.amp_release);
+  send(ids::kDrive, p.drive);
+}
+
+void App::apply_effects_params() {
+  const auto& e = effects;
+  auto send = [this](std::uint8_t effect, std::uint8_t param, float value) {
+    audio_tx.push(messages::set_effect_param(effect, param, value));
+  };
+  send(0, 0, e.chorus_rate);
+  send(0, 1, e.chorus_depth);
+  send(0, 2, e.chorus_mix);
+  send(1, 0, e.delay_time_l);
+  send(1, 1, e.delay_time_r);
+  send(1, 2, e.delay_feedback);
+  send(1, 3, e.delay_mix);
+  send(2, 0, e.reverb_decay);
+  send(2, 1, e.reverb_damping);
+  send(2, 2, e.reverb_mix);
+  send(2, 3, e.reverb_predelay);
+  send(3, 0, e.overdrive_drive);
+  send(3, 1, e.overdrive_tone);
+  send(3, 2, e.overdrive_mix);
+  send(1, 4, e.delay_ping_pong ? 1.0f : 0.0f);
+  send(4, 0, e.chorus_to_reverb);
+  send(4, 1, e.delay_to_reverb);
+  send(5, 0, e.dj_filter_cutoff);
+  send(5, 1, e.dj_filter_resonance);
+}
+
+void App::apply_mixer_state(
+    const std::array<sequencer::types::TrackMixerState, kTrackCount>& new_mixer) {
+  for (std::uint8_t track = 0; track < kTrackCount; ++track) {
+    const auto& strip = mixer[track] = new_mixer[track];
+    audio_tx.push(messages::set_synth_param(track, ids::kVolume, strip.volume));
+    audio_tx.push(messages::set_synth_param(track, ids::kPan, strip.pan));
+    audio_tx.push(messages::set_mute(track, strip.muted));
+    audio_tx.push(messages::set_send_level(0, strip.chorus_send));
+    audio_tx.push(messages::set_send_level(1, strip.delay_send));
+    audio_tx.push(messages::set_send_level(2, strip.reverb_send));
+  }
+}
+
+void App::send_lfo_update() {
+  auto configs = std::make_unique<lfo::LfoConfigs>(lfo_configs);
+  for (auto& config : *configs) config.base_value = get_param_value(config.target);
+  audio_tx.push(std::move(configs));
+}
+
+float App::get_param_value(const lfo::ModTarget& target) const {
+  return std::visit(
+      [this](const auto& t) -> float {
+        using Target = std::decay_t<decltype(t)>;
+        if constexpr (std::is_same_v<Target, lfo::ModTarget::SynthParam>) {
+          if (t.track >= kTrackCount) return 0.0f;
+          const auto& p = synth_params[t.track];
+          const std::uint8_t id = t.param_id;
+          if (id < 36) {
+            const std::array arrays{&p.op_ratios, &p.op_levels,  &p.op_feedback,
+                                    &p.op_attack, &p.op_decay,   &p.op_end_level};
+            return (*arrays[id / 6])[id % 6];
+          }
+          if (id >= ids::kOpRelease && id < ids::kOpRelease + 6) {
+            return p.op_release[id - ids::kOpRelease];
+          }
+          switch (id) {
+            case ids::kAlgorithm: return static_cast<float>(p.algorithm);
+            case ids::kMix: return p.mix;
+            case ids::kFilterCutoff: return p.filter_cutoff;
+            case ids::kFilterResonance: return p.filter_resonance;
+            case ids::kFilterType: return static_cast<float>(p.filter_type);
+            case ids::kFilterEnvAmount: return p.filter_env_depth;
+            case ids::kAmpAttack: return p.amp_attack;
+            case ids::kAmpDecay: return p.amp_decay;
+            case ids::kAmpSustain: return p.amp_sustain;
+            case ids::kAmpRelease: return p.amp_release;
+            case ids::kPan: return mixer[t.track].pan;
+            case ids::kVolume: return mixer[t.track].volume;
+            case ids::kDrive: return p.drive;
+            default: return 0.0f;
+          }
+        } else if constexpr (std::is_same_v<Target, lfo::ModTarget::EffectParam>) {
+          const auto& e = effects;
+          if (t.param >= 16) return 0.0f;
+          switch (t.effect * 16 + t.param) {
+            case 0 * 16 + 0: return e.chorus_rate;
+            case 0 * 16 + 1: return e.chorus_depth;
+            case 0 * 16 + 2: return e.chorus_mix;
+            case 1 * 16 + 0: return e.delay_time_l;
+            case 1 * 16 + 1: return e.delay_time_r;
+            case 1 * 16 + 2: return e.delay_feedback;
+            case 1 * 16 + 3: return e.delay_mix;
+            case 2 * 16 + 0: return e.reverb_decay;
+            case 2 * 16 + 1: return e.reverb_damping;
+            case 2 * 16 + 2: return e.reverb_mix;
+            case 2 * 16 + 3: return e.reverb_predelay;
+            case 3 * 16 + 0: return e.overdrive_drive;
+            case 3 * 16 + 1: return e.overdrive_tone;
+            case 3 * 16 + 2: return e.overdrive_mix;
+            case 4 * 16 + 0: return e.chorus_to_reverb;
+            case 4 * 16 + 1: return e.delay_to_reverb;
+            case 5 * 16 + 0: return e.dj_filter_cutoff;
+            case 5 * 16 + 1: return e.dj_filter_resonance;
+            default: return 0.0f;
+          }
+        } else if constexpr (std::is_same_v<Target, lfo::ModTarget::SendLevel>) {
+          const auto& strip = mixer[current_track % kTrackCount];
+          switch (t.send) {
+            case 0: return strip.chorus_send;
+            case 1: return strip.delay_send;
+            case 2: return strip.reverb_send;
+            default: return 0.0f;
+          }
+        } else if constexpr (std::is_same_v<Target, lfo::ModTarget::LfoParam>) {
+          if (t.lfo >= lfo::kLfoCount) return 0.0f;
+          if (t.param == 0) return lfo_configs[t.lfo].rate;
+          if (t.param == 1) return lfo_configs[t.lfo].depth;
+          return 0.0f;
+        } else {
+          return 0.0f;
+        }
+      },
+      target.value());
+}
+
+}  // namespace quorvelan::ui::app

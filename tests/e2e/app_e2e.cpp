@@ -1,0 +1,155 @@
+// The real program in a pseudo-terminal, with HOME and TMPDIR in fresh temporary folders.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "e2e/pty_screen.hpp"
+#include "sequencer/project.hpp"
+#include "ui/app.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using e2e::PtySession;
+
+std::string read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+class ProgramRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/quorvelan-e2e-XXXXXX";
+    root_ = mkdtemp(pattern);
+    fs::create_directories(home());
+    fs::create_directories(tmp());
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  fs::path home() const { return root_ / "home"; }
+  fs::path tmp() const { return root_ / "tmp"; }
+  fs::path log_file() const { return tmp() / "quorvelan.log"; }
+  fs::path projects() const { return home() / ".quorvelan" / "projects"; }
+
+  e2e::PtyOptions options(int rows = 30, int cols = 110) const {
+    return e2e::PtyOptions{
+        .argv = {QUORVELAN_BINARY},
+        .env = {{"HOME", home().string()},
+                {"TMPDIR", tmp().string()},
+                {"SPDLOG_LEVEL", "info"},
+                {"QUORVELAN_GAMEPAD", std::nullopt},
+                {"JACK_DEFAULT_SERVER", "quorvelan-e2e-none"}},
+        .rows = rows,
+        .cols = cols,
+    };
+  }
+
+  fs::path root_;
+};
+
+TEST_F(ProgramRun, StartsOnTheProjectListOpensANewProjectAndQuits) {
+  PtySession program(options());
+  ASSERT_TRUE(program.wait_for_text("+ New Project", 10s)) << program.screen_text();
+  EXPECT_TRUE(program.find("Select or create a project:"));
+  auto selected = program.find("> + New Project");
+  ASSERT_TRUE(selected);
+  EXPECT_EQ(program.cell(selected->first, selected->second).bg, e2e::rgb("CDD6F4"));
+  EXPECT_EQ(program.cell(0, 0).bg, e2e::rgb("181825"));
+
+  program.send("\r");
+  ASSERT_TRUE(program.wait_for_text("[SEQ]", 5s)) << program.screen_text();
+  EXPECT_TRUE(program.row_text(0).starts_with(" QUORVELAN "));
+  EXPECT_NE(program.row_text(0).find("BPM:120  [ ]"), std::string::npos);
+  EXPECT_TRUE(program.row_text(program.rows() - 2)
+                  .starts_with(" NORMAL   Pat:A01  Trk:1/4  Oct:4  Step:01/16  BPM:120"));
+  EXPECT_TRUE(program.row_text(program.rows() - 1).starts_with("Left/Right:Step"));
+
+  program.send("\x11");  // Ctrl+Q
+  EXPECT_EQ(program.wait_exit(5s), 0);
+
+  auto log = read_file(log_file());
+  auto first_line = log.substr(0, log.find('\n'));
+  EXPECT_TRUE(first_line.starts_with("[")) << first_line;
+  EXPECT_TRUE(first_line.ends_with(" INFO  quorvelan] Quorvelan - Terminal FM Groovebox"))
+      << first_line;
+}
+
+TEST_F(ProgramRun, WithoutATerminalItFailsWithStatusOneAndSaysWhyInTheLog) {
+  pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    int null_fd = open("/dev/null", O_RDWR);
+    dup2(null_fd, STDIN_FILENO);
+    dup2(null_fd, STDOUT_FILENO);
+    setenv("HOME", home().c_str(), 1);
+    setenv("TMPDIR", tmp().c_str(), 1);
+    setenv("JACK_DEFAULT_SERVER", "quorvelan-e2e-none", 1);
+    execl(QUORVELAN_BINARY, QUORVELAN_BINARY, nullptr);
+    _exit(127);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_NE(read_file(log_file()).find("Error: "), std::string::npos) << read_file(log_file());
+}
+
+TEST_F(ProgramRun, TinyAndResizedTerminalsDoNotCrashIt) {
+  PtySession program(options(3, 10));
+  program.pump(1s);
+  EXPECT_TRUE(program.running());
+  program.send("\r");
+  program.pump(300ms);
+  program.resize(40, 120);
+  program.pump(300ms);
+  program.send("+");  // any key redraws at the new size
+  ASSERT_TRUE(program.wait_for_text("[SEQ]", 5s)) << program.screen_text();
+  program.resize(2, 5);
+  program.send("-");
+  program.pump(300ms);
+  EXPECT_TRUE(program.running());
+  program.send("\x03");  // Ctrl+C
+  EXPECT_EQ(program.wait_exit(5s), 0);
+}
+
+TEST_F(ProgramRun, ASavedProjectOpensFromTheListAndTheAutosaveWritesItBack) {
+  using namespace quorvelan;
+  // The file a save of this state writes: autosaving the opened project must write the same.
+  auto [audio_tx, audio_rx] = audio::messages::make_audio_ring();
+  auto [feedback_tx, feedback_rx] = audio::messages::make_feedback_ring();
+  ui::app::App state(
+      ui::app::AppParts{.audio_tx = std::move(audio_tx), .feedback_rx = std::move(feedback_rx)});
+  state.project_name = "Groove";
+  state.bpm = 97.0;
+  auto file = projects() / "Groove.json";
+  ASSERT_TRUE(state.build_project().save(file).has_value());
+  const std::string saved = read_file(file);
+  struct stat before {};
+  ASSERT_EQ(stat(file.c_str(), &before), 0);
+
+  PtySession program(options());
+  ASSERT_TRUE(program.wait_for_text("  Groove", 10s)) << program.screen_text();
+  program.send("j\r");
+  ASSERT_TRUE(program.wait_for_text("[Loaded: Groove]", 5s)) << program.screen_text();
+  EXPECT_NE(program.row_text(0).find("BPM:97"), std::string::npos);
+
+  program.pump(32s);  // one autosave period
+  struct stat after {};
+  ASSERT_EQ(stat(file.c_str(), &after), 0);
+  EXPECT_NE(after.st_ino, before.st_ino) << "the project was not written again";
+  EXPECT_EQ(read_file(file), saved);
+  EXPECT_NE(read_file(log_file()).find("Auto-saved project: Groove"), std::string::npos);
+  program.send("\x11");
+  EXPECT_EQ(program.wait_exit(5s), 0);
+}
+
+}  // namespace

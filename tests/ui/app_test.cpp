@@ -1,0 +1,376 @@
+#include "ui/app.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "preset.hpp"
+#include "support/temp_home.hpp"
+#include "term/test_backend.hpp"
+
+namespace quorvelan::ui::app {
+namespace {
+
+namespace fs = std::filesystem;
+namespace messages = audio::messages;
+using namespace std::chrono_literals;
+
+// An App without terminal or devices, with the far ends of both rings kept for the test.
+struct Harness {
+  messages::AudioConsumer sent;
+  messages::FeedbackProducer reports;
+  App app;
+
+  static Harness make(std::vector<std::string> projects = {}) {
+    auto [audio_tx, audio_rx] = messages::make_audio_ring();
+    auto [feedback_tx, feedback_rx] = messages::make_feedback_ring();
+    AppParts parts{.audio_tx = std::move(audio_tx), .feedback_rx = std::move(feedback_rx)};
+    parts.project_list = std::move(projects);
+    return Harness{std::move(audio_rx), std::move(feedback_tx), App(std::move(parts))};
+  }
+
+  // Everything sent to the audio thread so far, boxes freed.
+  std::vector<messages::AudioMessage> drain_sent() {
+    std::vector<messages::AudioMessage> out;
+    while (auto message = sent.pop()) {
+      out.push_back(*message);
+      messages::free_box(*message);
+    }
+    return out;
+  }
+};
+
+term::KeyEvent key(term::KeyCode code) { return term::KeyEvent{.code = code}; }
+term::KeyEvent ch(char32_t c, term::KeyModifier modifiers = term::KeyModifier::None) {
+  return term::KeyEvent{.code = term::KeyCode::Char, .character = c, .modifiers = modifiers};
+}
+term::KeyEvent ctrl(char32_t c) { return ch(c, term::KeyModifier::Ctrl); }
+
+TEST(AppStart, StarterPatternHoldsTheBeatOnTracksOneAndTwoOnly) {
+  auto h = Harness::make();
+  ASSERT_EQ(h.app.patterns.size(), 1u);
+  const auto& tracks = h.app.current_pattern_ref().tracks;
+  for (int i = 0; i < 64; ++i) {
+    const auto& kick = tracks[0].steps[i];
+    const auto& note = tracks[1].steps[i];
+    bool kick_step = i < 16 && i % 4 == 0;
+    bool note_step = i < 16 && i % 4 == 2;
+    EXPECT_EQ((kick.flags & sequencer::pattern::kStepOn) != 0, kick_step) << i;
+    EXPECT_EQ((note.flags & sequencer::pattern::kStepOn) != 0, note_step) << i;
+    if (kick_step) {
+      EXPECT_EQ(kick.note, 36);
+      EXPECT_EQ(kick.velocity, 120);
+    }
+    if (note_step) {
+      EXPECT_EQ(note.note, 60);
+      EXPECT_EQ(note.velocity, 80);
+    }
+    EXPECT_FALSE(tracks[2].steps[i].flags & sequencer::pattern::kStepOn);
+    EXPECT_FALSE(tracks[3].steps[i].flags & sequencer::pattern::kStepOn);
+  }
+  EXPECT_EQ(h.app.view, View::Project);
+  EXPECT_EQ(h.app.midi_channels, (std::array<std::uint8_t, 4>{1, 2, 3, 4}));
+}
+
+TEST(AppFeedback, ReportsUpdateStepsMetersTransportAndLfoValues) {
+  auto h = Harness::make();
+  h.app.pass_counter = 33;  // level history slot 1
+  h.reports.push(messages::step_position(2, 7));
+  h.reports.push(messages::step_position(9, 7));  // no such track: ignored
+  h.reports.push(messages::track_meter(1, 0.5f, 0.25f));
+  h.reports.push(messages::track_meter(3, 4.0f, 4.0f));
+  h.reports.push(messages::transport_state(true));
+  h.reports.push(messages::lfo_modulation(2, lfo::ModTarget::SendLevel{1}, 0.75f));
+  EXPECT_TRUE(h.app.drain_feedback());
+  EXPECT_EQ(h.app.play_steps, (std::array<std::uint8_t, 4>{0, 0, 7, 0}));
+  EXPECT_FLOAT_EQ(h.app.meters[1].left, 0.5f);
+  EXPECT_EQ(h.app.level_history[1][1], 24);  // (0.5 + 0.25) / 2 * 64
+  EXPECT_EQ(h.app.level_history[3][1], 64);  // capped
+  EXPECT_TRUE(h.app.playing);
+  EXPECT_EQ(h.app.lfo_modulation[2].kind, lfo::ModTargetKind::SendLevel);
+  EXPECT_EQ(h.app.lfo_modulation[2].a, 1);
+  EXPECT_FALSE(h.app.drain_feedback());
+}
+
+TEST(AppMidi, NotesAndSustainReachEveryTrackOnTheChannelInTrackOrder) {
+  auto h = Harness::make();
+  h.app.midi_channels = {1, 1, 0, 2};
+  auto now = Clock::now();
+  h.app.route_midi(midi::MidiEvent::NoteOn{0, 60, 100}, now);
+  h.app.route_midi(midi::MidiEvent::NoteOff{1, 61}, now);
+  h.app.route_midi(midi::MidiEvent::ControlChange{0, 64, 64}, now);
+  h.app.route_midi(midi::MidiEvent::ControlChange{0, 1, 127}, now);  // not the pedal
+  h.app.route_midi(midi::MidiEvent::PitchBend{0, 100}, now);
+  h.app.route_midi(midi::MidiEvent::NoteOn{5, 60, 100}, now);  // nobody listens
+  auto sent = h.drain_sent();
+  ASSERT_EQ(sent.size(), 5u);
+  auto* first = messages::get_if<messages::AudioMessage::NoteOn>(sent[0]);
+  auto* second = messages::get_if<messages::AudioMessage::NoteOn>(sent[1]);
+  ASSERT_TRUE(first && second);
+  EXPECT_EQ(first->track, 0);
+  EXPECT_EQ(second->track, 1);
+  auto* off = messages::get_if<messages::AudioMessage::NoteOff>(sent[2]);
+  ASSERT_TRUE(off);
+  EXPECT_EQ(off->track, 3);
+  auto* pedal = messages::get_if<messages::AudioMessage::SetSustain>(sent[3]);
+  ASSERT_TRUE(pedal);
+  EXPECT_TRUE(pedal->on);
+}
+
+TEST(AppMidi, StartAndStopDriveTheTransportWithOrWithoutClockFollowing) {
+  auto h = Harness::make();
+  h.app.route_midi(midi::MidiEvent::Start{}, Clock::now());
+  EXPECT_TRUE(h.app.playing);
+  h.app.route_midi(midi::MidiEvent::Stop{}, Clock::now());
+  EXPECT_FALSE(h.app.playing);
+  auto sent = h.drain_sent();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_TRUE(messages::get_if<messages::AudioMessage::Play>(sent[0]));
+  EXPECT_TRUE(messages::get_if<messages::AudioMessage::Stop>(sent[1]));
+}
+
+// Feeds clocks at a steady tempo and returns the tempo after each quarter note.
+std::vector<double> follow(App& app, double source_bpm, int quarters, Clock::time_point& now) {
+  std::vector<double> tempos;
+  const auto tick = std::chrono::duration_cast<Clock::duration>(
+      std::chrono::duration<double>(60.0 / source_bpm / 24.0));
+  app.route_midi(midi::MidiEvent::Clock{}, now);
+  for (int q = 0; q < quarters; ++q) {
+    for (int i = 0; i < 24; ++i) {
+      now += tick;
+      app.route_midi(midi::MidiEvent::Clock{}, now);
+    }
+    tempos.push_back(app.bpm);
+  }
+  return tempos;
+}
+
+TEST(AppClock, FollowsTheSourceTempoInTruncatedStepsAndSettlesBelowIt) {
+  auto h = Harness::make();
+  h.app.clock_sync = true;
+  auto now = Clock::now();
+  auto tempos = follow(h.app, 128.0, 40, now);
+  EXPECT_DOUBLE_EQ(tempos[0], 121.2);
+  EXPECT_DOUBLE_EQ(tempos[1], 122.2);
+  EXPECT_DOUBLE_EQ(tempos[2], 123.0);
+  EXPECT_DOUBLE_EQ(tempos[3], 123.7);
+  EXPECT_DOUBLE_EQ(tempos.back(), 127.4);
+}
+
+TEST(AppClock, WithoutFollowingClocksChangeNothing) {
+  auto h = Harness::make();
+  auto now = Clock::now();
+  follow(h.app, 200.0, 4, now);
+  EXPECT_EQ(h.app.bpm, 120.0);
+  EXPECT_TRUE(h.drain_sent().empty());
+}
+
+TEST(AppClock, APauseBetweenStopAndStartDoesNotPullTheTempoDown) {
+  auto h = Harness::make();
+  h.app.clock_sync = true;
+  h.app.bpm = 128.0;
+  auto now = Clock::now();
+  follow(h.app, 128.0, 2, now);
+  for (int i = 0; i < 10; ++i) h.app.route_midi(midi::MidiEvent::Clock{}, now += 20ms);
+  h.app.route_midi(midi::MidiEvent::Stop{}, now);
+  now += 10s;  // the pause
+  h.app.route_midi(midi::MidiEvent::Start{}, now);
+  auto tempos = follow(h.app, 128.0, 2, now);
+  EXPECT_GT(tempos.front(), 127.0);
+}
+
+TEST(AppPatternSync, AChangedPatternIsSentOnceAsABoxedCopy) {
+  auto h = Harness::make();
+  h.app.flush_pattern_sync();
+  EXPECT_TRUE(h.drain_sent().empty());
+  h.app.dirty = true;
+  h.app.flush_pattern_sync();
+  h.app.flush_pattern_sync();
+  std::vector<messages::AudioMessage> sent;
+  while (auto message = h.sent.pop()) sent.push_back(*message);
+  ASSERT_EQ(sent.size(), 1u);
+  auto* box = messages::get_if<messages::AudioMessage::SetPattern>(sent[0]);
+  ASSERT_TRUE(box);
+  auto pattern = box->pattern.take();
+  EXPECT_EQ(*pattern, h.app.current_pattern_ref());
+  EXPECT_FALSE(h.app.dirty);
+}
+
+TEST(AppKeys, ProjectListMovesWithinItsRowsAndQuitsOnlyWithCtrl) {
+  auto h = Harness::make({"alpha", "beta"});
+  h.app.handle_key(key(term::KeyCode::Up));
+  EXPECT_EQ(h.app.project_row, 0u);
+  for (int i = 0; i < 5; ++i) h.app.handle_key(ch('j'));
+  EXPECT_EQ(h.app.project_row, 2u);
+  h.app.handle_key(ctrl('k'));
+  EXPECT_EQ(h.app.project_row, 1u);
+  h.app.handle_key(ch('q'));
+  EXPECT_FALSE(h.app.should_quit);
+  h.app.handle_key(ctrl('q'));
+  EXPECT_TRUE(h.app.should_quit);
+}
+
+TEST(AppKeys, NewProjectOpensTheSequencerAndSendsThePatternNextPass) {
+  auto h = Harness::make({"alpha"});
+  h.app.handle_key(key(term::KeyCode::Enter));
+  EXPECT_EQ(h.app.view, View::Seq);
+  EXPECT_TRUE(h.app.dirty);
+  EXPECT_FALSE(h.app.project_name.has_value());
+  h.app.handle_key(ctrl('c'));
+  EXPECT_TRUE(h.app.should_quit);
+}
+
+TEST(AppKeys, MasterVolumeStopsAtItsEnds) {
+  auto h = Harness::make();
+  h.app.view = View::Seq;
+  for (int i = 0; i < 50; ++i) h.app.handle_key(ch('+', term::KeyModifier::Shift));
+  EXPECT_FLOAT_EQ(h.app.master_volume, 4.0f);
+  for (int i = 0; i < 50; ++i) h.app.handle_key(ch('-'));
+  EXPECT_FLOAT_EQ(h.app.master_volume, 0.0f);
+}
+
+TEST(AppKeys, CopyAndPasteAPattern) {
+  auto h = Harness::make();
+  h.app.view = View::Seq;
+  h.app.handle_key(ctrl('v'));
+  EXPECT_EQ(h.app.status->text, "No pattern in clipboard");
+  h.app.handle_key(ctrl('y'));
+  EXPECT_EQ(h.app.status->text, "Copied pattern 1");
+  h.app.patterns[0] = std::make_shared<Pattern>(Pattern::default_pattern());
+  h.app.handle_key(ctrl('v'));
+  EXPECT_EQ(h.app.status->text, "Pasted to pattern 1");
+  EXPECT_EQ(h.app.current_pattern_ref(), starter_pattern());
+  EXPECT_TRUE(h.app.dirty);
+}
+
+using AppProjectFiles = test_support::TempHome;
+
+TEST_F(AppProjectFiles, LoadingAProjectReplacesPatternsAndSendsEverySection) {
+  auto saved = Harness::make();
+  saved.app.bpm = 98.0;
+  saved.app.synth_params[2].drive = 0.5f;
+  saved.app.mixer[3].muted = true;
+  saved.app.midi_channels = {5, 0, 0, 0};
+  saved.app.project_name = "groove";
+  auto project = saved.app.build_project();
+  project.current_pattern = 5;  // beyond the two slots saved below
+  project.patterns.push_back(Pattern::default_pattern());
+  ASSERT_TRUE(project.save(preset::projects_dir() / "stored-as.json").has_value());
+
+  auto h = Harness::make({"stored-as"});
+  h.app.handle_key(key(term::KeyCode::Down));
+  h.app.handle_key(key(term::KeyCode::Enter));
+  EXPECT_EQ(h.app.view, View::Seq);
+  EXPECT_EQ(h.app.project_name, "stored-as");  // the file's name, not the stored one
+  EXPECT_EQ(h.app.status->text, "Loaded: stored-as");
+  EXPECT_EQ(h.app.patterns.size(), 6u);
+  EXPECT_EQ(h.app.current_pattern, 5);
+  EXPECT_EQ(h.app.bpm, 98.0);
+  EXPECT_FLOAT_EQ(h.app.synth_params[2].drive, 0.5f);
+  EXPECT_EQ(h.app.midi_channels[0], 5);
+  EXPECT_TRUE(h.app.dirty);
+  // One tempo, 4 x 53 patch values, 19 effect values, 4 x 6 mixer values, the LFO box.
+  EXPECT_EQ(h.drain_sent().size(), 1u + 4 * 53 + 19 + 24 + 1);
+}
+
+TEST_F(AppProjectFiles, AFailedLoadChangesNothingAndSaysWhy) {
+  auto h = Harness::make({"missing"});
+  h.app.project_row = 1;
+  h.app.handle_key(key(term::KeyCode::Enter));
+  EXPECT_EQ(h.app.view, View::Project);
+  EXPECT_TRUE(h.app.status->text.starts_with("Load error: "));
+  EXPECT_FALSE(h.app.project_name.has_value());
+  EXPECT_TRUE(h.drain_sent().empty());
+}
+
+TEST_F(AppProjectFiles, AutosaveWritesANamedProjectEveryThirtySeconds) {
+  auto h = Harness::make();
+  auto start = h.app.last_autosave;
+  h.app.autosave_if_due(start + 60s);  // no name: never saved
+  EXPECT_FALSE(fs::exists(preset::projects_dir()));
+
+  h.app.project_name = "live";
+  h.app.autosave_if_due(start + 29s);
+  EXPECT_FALSE(fs::exists(preset::projects_dir() / "live.json"));
+  h.app.autosave_if_due(start + 30s);
+  auto file = preset::projects_dir() / "live.json";
+  ASSERT_TRUE(fs::exists(file));
+  EXPECT_EQ(h.app.last_autosave, start + 30s);
+  auto loaded = sequencer::project::Project::load(file);
+  ASSERT_TRUE(loaded.has_value());
+  EXPECT_EQ(loaded->name, "live");
+}
+
+// ---- Drawing ----
+
+std::string row(const term::TestBackend& backend, int y) { return backend.row(y); }
+
+TEST(AppRender, ProjectPickerIsCentredAndMarksTheSelectedEntry) {
+  auto h = Harness::make({"alpha"});
+  term::TestBackend backend(80, 24);
+  backend.draw([&](term::Buffer& b) { h.app.render_app(b); });
+  // 8 lines in a box of width 50, centred: x = 15, y = 8.
+  EXPECT_EQ(row(backend, 8).substr(15, 9), "QUORVELAN");
+  EXPECT_EQ(row(backend, 12).substr(15, 15), "> + New Project");
+  EXPECT_EQ(row(backend, 13).substr(15, 7), "  alpha");
+  const auto& selected = backend.cell(15, 12);
+  EXPECT_EQ(selected.background, h.app.theme.selected_bg);
+  EXPECT_TRUE(term::contains(selected.modifiers, term::Modifier::Bold));
+  EXPECT_EQ(backend.cell(0, 0).background, term::Color::hex(0x181825));
+  EXPECT_EQ(row(backend, 15).substr(15, 46), "Up/Down: navigate  Enter: select  Ctrl+Q: quit");
+}
+
+TEST(AppRender, HeaderShowsTabsTempoTransportAndMeters) {
+  auto h = Harness::make();
+  h.app.view = View::Seq;
+  h.app.bpm = 120.4;
+  h.app.meters[0] = {0.07f, 0.08f};
+  h.app.meters[1] = {1.0f, 5.0f};
+  h.app.playing = true;
+  term::TestBackend backend(120, 10);
+  backend.draw([&](term::Buffer& b) { h.app.render_app(b); });
+  EXPECT_EQ(row(backend, 0),
+            " QUORVELAN  [SEQ]  OPS  FLT  AMP   FX    LFO    MIX    SET    BPM:120  [>]  ▁▂ ██ ▁▁ ▁▁" +
+                std::string(120 - 87, ' '));
+  EXPECT_EQ(backend.cell(12, 0).background, h.app.theme.selected_bg);
+}
+
+TEST(AppRender, StatusRowShowsPositionTempoAndARecentMessage) {
+  auto h = Harness::make();
+  h.app.view = View::Seq;
+  h.app.set_status("Saved: x");
+  term::TestBackend backend(100, 10);
+  backend.draw([&](term::Buffer& b) { h.app.render_app(b); });
+  EXPECT_EQ(row(backend, 8).substr(0, 74),
+            " NORMAL   Pat:A01  Trk:1/4  Oct:4  Step:01/16  BPM:120  [Saved: x]" +
+                std::string(8, ' '));
+  EXPECT_EQ(backend.cell(1, 8).background, term::colors::green);
+  h.app.status->set_at -= 2s;
+  h.app.editing = true;
+  backend.draw([&](term::Buffer& b) { h.app.render_app(b); });
+  EXPECT_EQ(row(backend, 8).find("Saved"), std::string::npos);
+  EXPECT_EQ(backend.cell(1, 8).background, term::colors::red);
+}
+
+TEST(AppRender, ThemeToggleSwitchesPalettesBackAndForth) {
+  views::Theme theme = views::Theme::dark();
+  theme.toggle();
+  EXPECT_EQ(theme.bg, term::Color::hex(0xEFF1F5));
+  EXPECT_TRUE(theme.light);
+  theme.toggle();
+  EXPECT_EQ(theme, views::Theme::dark());
+}
+
+TEST(AppRender, ATinyTerminalDrawsWithoutLeavingTheBuffer) {
+  auto h = Harness::make({"a-project-with-a-long-name"});
+  for (View view : {View::Project, View::Seq}) {
+    h.app.view = view;
+    for (auto [w, height] : {std::pair{10, 3}, {1, 1}, {0, 0}, {3, 10}}) {
+      term::TestBackend backend(static_cast<std::uint16_t>(w), static_cast<std::uint16_t>(height));
+      backend.draw([&](term::Buffer& b) { h.app.render_app(b); });
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quorvelan::ui::app
