@@ -240,6 +240,22 @@ TEST(Gates, TheDefaultGateAppliesToStepsWithoutOne) {
   EXPECT_TRUE(silent(out, 5952 + 1000 + 64 + 300, 12000));
 }
 
+TEST(Gates, AGateEndingUnderTheSustainPedalWaitsForThePedal) {
+  Rig rig;
+  send_sine_patch(rig, 0);
+  send_dry(rig);
+  rig.send(messages::set_sustain(0, true));
+  Pattern pattern = Pattern::default_pattern();
+  pattern.tracks[0].steps[0] = note_step(60);  // its 12-tick gate ends at 9000
+  rig.send(std::move(pattern));
+  rig.send(messages::play());
+  const auto held = left_channel(rig.render(12000));
+  EXPECT_FALSE(silent(held, 11900, 12000));
+  rig.send(messages::set_sustain(0, false));
+  const auto released = left_channel(rig.render(2000));
+  EXPECT_TRUE(silent(released, 1000, 2000));
+}
+
 TEST(PatternHandOver, ANewPatternTakesOverAtTheNextStepWithoutAClick) {
   Rig rig;
   send_sine_patch(rig, 0);
@@ -304,6 +320,29 @@ TEST(PatternHandOver, SwitchingTheArpeggiatorOffEndsASoundingArpeggioNote) {
   arpeggiated.tracks[0].arp.gate_percent = 100;
   // Fed at tick 24, the first arpeggio note starts 96 ticks later and lasts 96.
   expect_held_note_ends(arpeggiated, 32000, [](Rig& rig) { rig.send(long_note()); });
+}
+
+TEST(PatternHandOver, ATrackPastItsNewLengthPassesOneSilentBoundaryThenRestarts) {
+  Rig rig;
+  send_sine_patch(rig, 0);
+  send_dry(rig);
+  Pattern pattern = Pattern::default_pattern();
+  for (auto& step : pattern.tracks[0].steps) step = note_step(60);
+  rig.send(pattern);
+  rig.send(messages::play());
+  rig.render(6000 * 10 + 3500);  // ten steps played, the tenth note has ended
+  pattern.tracks[0].length = 4;
+  rig.send(std::move(pattern));
+  rig.clear_reports();
+  const auto out = left_channel(rig.render(6000 * 2));
+  // Step 10 lies beyond the new length: its boundary (at 66000) plays nothing and leads to
+  // step 0, which plays at the next one (72000).
+  EXPECT_TRUE(silent(out, 0, 72000 - 63500 - 64));
+  EXPECT_FALSE(silent(out, 72000 - 63500, 72000 - 63500 + 100));
+  std::vector<int> reached;
+  for (const auto& [report, frame] : rig.reports_of<FeedbackMessage::StepPosition>())
+    if (report.track == 0) reached.push_back(report.step);
+  EXPECT_EQ(reached, (std::vector{0, 1}));
 }
 
 TEST(PatternHandOver, AStepListShorterThanTheLengthPlaysWhatItHolds) {
