@@ -1,5 +1,7 @@
 #include "e2e/pty_screen.hpp"
 
+#include "term/width.hpp"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -17,24 +19,6 @@
 
 namespace e2e {
 namespace {
-
-void append_utf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 std::optional<Rgb> colour_of(const VTermScreen* screen, VTermColor colour, bool is_default) {
   if (is_default) return std::nullopt;
@@ -169,7 +153,7 @@ ScreenCell PtySession::cell(int row, int col) const {
   ScreenCell out;
   if (vterm_screen_get_cell(screen_, VTermPos{row, col}, &raw) == 0) return out;
   for (int i = 0; i < VTERM_MAX_CHARS_PER_CELL && raw.chars[i] != 0; ++i) {
-    append_utf8(out.text, raw.chars[i]);
+    out.text += quorvelan::term::encode_utf8(raw.chars[i]);
   }
   if (out.text.empty() && raw.width == 1) out.text = " ";
   out.fg = colour_of(screen_, raw.fg, VTERM_COLOR_IS_DEFAULT_FG(&raw.fg));
