@@ -50,8 +50,10 @@ void send_patches(messages::AudioProducer& commands) {
 
 void send_effects(messages::AudioProducer& commands) {
   for (std::uint8_t send = 0; send < 3; ++send) commands.push(messages::set_send_level(send, 0.5f));
-  commands.push(messages::set_effect_param(1, quorvelan::effects::delay::StereoDelay::kFeedback, 0.6f));
-  commands.push(messages::set_effect_param(2, quorvelan::effects::reverb::PlateReverb::kDecay, 0.8f));
+  commands.push(
+      messages::set_effect_param(1, quorvelan::effects::delay::StereoDelay::kFeedback, 0.6f));
+  commands.push(
+      messages::set_effect_param(2, quorvelan::effects::reverb::PlateReverb::kDecay, 0.8f));
   commands.push(messages::set_effect_param(4, 0, 0.4f));  // chorus into the reverb
   commands.push(messages::set_effect_param(4, 1, 0.4f));  // delay into the reverb
   commands.push(messages::set_effect_param(3, 0, 0.6f));  // overdrive drive
@@ -75,8 +77,8 @@ std::unique_ptr<pattern::Pattern> busy_pattern() {
 std::unique_ptr<LfoConfigs> live_lfos() {
   auto configs = std::make_unique<LfoConfigs>();
   const ModTarget targets[] = {ModTarget::SynthParam{0, params::kFilterCutoff},
-                               ModTarget::SynthParam{1, params::kPan},
-                               ModTarget::EffectParam{5, 0}, ModTarget::SendLevel{2}};
+                               ModTarget::SynthParam{1, params::kPan}, ModTarget::EffectParam{5, 0},
+                               ModTarget::SendLevel{2}};
   for (std::size_t i = 0; i < configs->size(); ++i) {
     auto& lfo = (*configs)[i];
     lfo.enabled = true;

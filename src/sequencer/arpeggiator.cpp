@@ -46,7 +46,9 @@ std::span<const int> scale_degrees(ScaleType scale) {
   return {};
 }
 
-std::uint8_t to_note(int value) { return static_cast<std::uint8_t>(std::clamp(value, 0, kMaxNote)); }
+std::uint8_t to_note(int value) {
+  return static_cast<std::uint8_t>(std::clamp(value, 0, kMaxNote));
+}
 
 // Division rounding towards minus infinity, so that notes below the root land in the octave
 // below it.
@@ -123,8 +125,8 @@ ArpEvents Arpeggiator::tick() {
   if (auto cut = take_sounding()) events.end = cut;
   current_note_ = scale_quantize(scale_, scale_root_, note);
   sounding_ = true;
-  const float gate = static_cast<float>(step_ticks_) * static_cast<float>(settings_.gate_percent) /
-                     100.0f;
+  const float gate =
+      static_cast<float>(step_ticks_) * static_cast<float>(settings_.gate_percent) / 100.0f;
   gate_countdown_ = std::max<std::uint32_t>(1, saturating_cast<std::uint32_t>(gate));
   advance(source.size());
   events.start = current_note_;
@@ -163,10 +165,10 @@ std::size_t Arpeggiator::index_for(std::size_t count) const {
 }
 
 std::uint8_t Arpeggiator::note_at(std::span<const std::uint8_t> source) const {
-  const int transposed = std::min(int{source[index_for(source.size())]} + kOctave * octave_, kMaxNote);
+  const int transposed =
+      std::min(int{source[index_for(source.size())]} + kOctave * octave_, kMaxNote);
   // A length out of the editor's range (from a file written elsewhere) still picks an offset.
-  const std::size_t length =
-      std::clamp<std::size_t>(settings_.length, 1, pattern::kArpOffsetCount);
+  const std::size_t length = std::clamp<std::size_t>(settings_.length, 1, pattern::kArpOffsetCount);
   return to_note(transposed + settings_.offsets[position_ % length]);
 }
 

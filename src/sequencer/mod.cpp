@@ -111,7 +111,7 @@ void Sequencer::tick(NotePlayer& player) {
     const std::int32_t wait =
         std::max(1, base + micro_timing_of(track, state.step) - state.grid_shift);
     if (state.ticks_since_boundary < static_cast<std::uint32_t>(wait)) continue;
-    boundary(t, wait, base, player);
+    boundary(t, base, player);
   }
 }
 
@@ -138,12 +138,11 @@ void Sequencer::tick_arpeggiator(std::uint8_t track, NotePlayer& player) {
   if (events.start) player.start_note(track, *events.start, arpeggiator::kArpVelocity);
 }
 
-void Sequencer::boundary(std::uint8_t track, std::int32_t wait, std::int32_t base,
-                         NotePlayer& player) {
+void Sequencer::boundary(std::uint8_t track, std::int32_t base, NotePlayer& player) {
   const pattern::Track& settings = pattern_->tracks[track];
   TrackPlayState& state = tracks_[track];
+  state.grid_shift += static_cast<std::int32_t>(state.ticks_since_boundary) - base;
   state.ticks_since_boundary = 0;
-  state.grid_shift += wait - base;
 
   const std::uint8_t k = state.step;
   // A track may hold fewer steps than its length says: those past the list never fire.
@@ -174,26 +173,25 @@ bool Sequencer::condition_passes(std::uint8_t track, const TrigCondition& condit
   const bool neighbour = last_results_[(track + kTrackCount - 1) % kTrackCount];
   // Sets the result to whether the step passes, and passes it on.
   auto decide = [&result](bool passes) { return result = passes; };
-  return std::visit(
-      Overloaded{
-          [&](TrigCondition::Always) { return decide(true); },
-          [&](TrigCondition::Probability p) {
-            return decide(probability_draw(track, loop) % 100 < p.percent);
-          },
-          [&](TrigCondition::Fill) { return decide(fill_); },
-          [&](TrigCondition::NotFill) { return decide(!fill_); },
-          [&](TrigCondition::Pre) { return result; },
-          [&](TrigCondition::NotPre) { return decide(!result); },
-          [&](TrigCondition::Nei) { return decide(neighbour); },
-          [&](TrigCondition::NotNei) { return decide(!neighbour); },
-          [&](TrigCondition::First) { return decide(loop == 0); },
-          [&](TrigCondition::NotFirst) { return decide(loop != 0); },
-          [&](TrigCondition::ModCount m) {
-            if (static_cast<std::uint8_t>(m.a - 1) >= m.b) return true;
-            return decide(loop % m.b + 1 == m.a);
-          },
-      },
-      condition.value());
+  return std::visit(Overloaded{
+                        [&](TrigCondition::Always) { return decide(true); },
+                        [&](TrigCondition::Probability p) {
+                          return decide(probability_draw(track, loop) % 100 < p.percent);
+                        },
+                        [&](TrigCondition::Fill) { return decide(fill_); },
+                        [&](TrigCondition::NotFill) { return decide(!fill_); },
+                        [&](TrigCondition::Pre) { return result; },
+                        [&](TrigCondition::NotPre) { return decide(!result); },
+                        [&](TrigCondition::Nei) { return decide(neighbour); },
+                        [&](TrigCondition::NotNei) { return decide(!neighbour); },
+                        [&](TrigCondition::First) { return decide(loop == 0); },
+                        [&](TrigCondition::NotFirst) { return decide(loop != 0); },
+                        [&](TrigCondition::ModCount m) {
+                          if (static_cast<std::uint8_t>(m.a - 1) >= m.b) return true;
+                          return decide(loop % m.b + 1 == m.a);
+                        },
+                    },
+                    condition.value());
 }
 
 void Sequencer::play_step(std::uint8_t track, const Step& step, NotePlayer& player) {

@@ -7,6 +7,7 @@
 #include "synth/filter.hpp"
 #include "synth/params.hpp"
 #include "synth/voice_bank.hpp"
+#include "synth/wavetable.hpp"
 
 namespace quorvelan::synth::engine {
 
@@ -124,7 +125,10 @@ bool sounds_on(const Voice& voice, std::uint8_t track) {
 
 }  // namespace
 
-SynthEngine::SynthEngine(float sample_rate) : allocator_(sample_rate), sample_rate_(sample_rate) {}
+SynthEngine::SynthEngine(float sample_rate) : allocator_(sample_rate), sample_rate_(sample_rate) {
+  // Built here, where the engine is made, rather than in the audio thread's first render.
+  wavetable::sine_point_table();
+}
 
 void SynthEngine::note_on(std::uint8_t track, std::uint8_t note, std::uint8_t velocity) {
   auto& voice = allocator_.start(track, note);

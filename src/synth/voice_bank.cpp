@@ -273,7 +273,7 @@ Lanes VoiceLanes::run_operators(const wavetable::SinePointTable& sine) {
           feedback_on_[j] ? feedback_[j] * (output_[j] + previous_output_[j]) * 0.5f : Lanes{};
     Lanes phase = phase_[j] + increment_[j];
     if (simple_wrap_)
-      phase = phase >= 1.0f ? phase - 1.0f : phase;
+      phase -= phase >= 1.0f ? 1.0f : 0.0f;
     else
       phase = phase - lanes::floor(phase);
     const Lanes e = step_envelope(j, running, !has_bit(idle_any_, j));
@@ -336,22 +336,33 @@ void VoiceLanes::render(std::span<StereoFrame> out, std::span<StereoFrame> peaks
   const auto& sine = wavetable::sine_point_table();
   Lanes peak_left{};
   Lanes peak_right{};
-  for (auto& frame : out) {
-    if (lanes::any(finishing_)) silence_finished_voices();
-    if (!lanes::any(alive_)) break;
-    const Lanes y = filter(saturate(run_operators(sine)));
-    const Lanes amplitude = step_envelope(kAmpEnvelope, alive_, all_alive_);
-    Lanes v = y * (amplitude * gain_);
-    if (!all_alive_) v = alive_ ? v : Lanes{};
-    if (any_stage_over_) enter_next_stages();
-    const Lanes left = v * pan_left_;
-    const Lanes right = v * pan_right_;
-    for (int lane = 0; lane < count_; ++lane) {
-      frame.left += left[lane];
-      frame.right += right[lane];
+  // Rendered a chunk at a time, then summed into the frames voice by voice.
+  constexpr std::size_t kChunk = 64;
+  std::array<Lanes, kChunk> left;
+  std::array<Lanes, kChunk> right;
+  for (std::size_t start = 0; start < out.size(); start += kChunk) {
+    const std::size_t length = std::min(kChunk, out.size() - start);
+    std::size_t rendered = 0;
+    for (; rendered < length; ++rendered) {
+      if (lanes::any(finishing_)) silence_finished_voices();
+      if (!lanes::any(alive_)) break;
+      const Lanes y = filter(saturate(run_operators(sine)));
+      const Lanes amplitude = step_envelope(kAmpEnvelope, alive_, all_alive_);
+      Lanes v = y * (amplitude * gain_);
+      if (!all_alive_) v = alive_ ? v : Lanes{};
+      if (any_stage_over_) enter_next_stages();
+      left[rendered] = v * pan_left_;
+      right[rendered] = v * pan_right_;
+      peak_left = max(peak_left, lanes::abs(left[rendered]));
+      peak_right = max(peak_right, lanes::abs(right[rendered]));
     }
-    peak_left = max(peak_left, lanes::abs(left));
-    peak_right = max(peak_right, lanes::abs(right));
+    for (std::size_t i = 0; i < rendered; ++i) {
+      for (int lane = 0; lane < count_; ++lane) {
+        out[start + i].left += left[i][lane];
+        out[start + i].right += right[i][lane];
+      }
+    }
+    if (rendered < length) break;
   }
   for (int lane = 0; lane < count_; ++lane) {
     if (!loaded[lane]) continue;

@@ -2,9 +2,11 @@
 // engine. Its own server, so that the shared test server stays up for the others.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -18,13 +20,45 @@ using namespace std::chrono_literals;
 using quorvelan::audio::engine::AudioEngine;
 namespace messages = quorvelan::audio::messages;
 
-const std::string server = "quorvelan-loss-test";
-const std::string pidfile = std::string(QUORVELAN_TEST_BINARY_DIR) + "/jackd-loss-test.pid";
-
 int run_script(const std::string& script, const std::string& arguments) {
   return std::system(
       (std::string(QUORVELAN_JACK_SCRIPTS) + "/" + script + " " + arguments).c_str());
 }
+
+// A server named after this process, as test runs of several build trees may overlap; it is
+// stopped however the test ends.
+class PrivateServer {
+ public:
+  PrivateServer()
+      : name_("quorvelan-loss-test-" + std::to_string(getpid())),
+        pidfile_(std::string(QUORVELAN_TEST_BINARY_DIR) + "/jackd-" + name_ + ".pid"),
+        started_(start()) {}
+  ~PrivateServer() {
+    stop();
+    std::filesystem::remove(pidfile_ + ".log");
+  }
+  PrivateServer(const PrivateServer&) = delete;
+  PrivateServer& operator=(const PrivateServer&) = delete;
+
+  [[nodiscard]] bool started() const { return started_; }
+  [[nodiscard]] const std::string& name() const { return name_; }
+  bool stop() { return run_script("stop-server.sh", pidfile_) == 0; }
+
+ private:
+  // JACK runs only a few servers per machine at once; a busy machine may need another try.
+  bool start() {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      if (run_script("start-server.sh", name_ + " " + pidfile_) == 0) return true;
+      stop();
+      std::this_thread::sleep_for(1s);
+    }
+    return false;
+  }
+
+  std::string name_;
+  std::string pidfile_;
+  bool started_;
+};
 
 bool logged_stream_error(const test_support::LogCapture& log) {
   for (const auto& line : log.lines()) {
@@ -34,8 +68,9 @@ bool logged_stream_error(const test_support::LogCapture& log) {
 }
 
 TEST(AudioEngineServerLoss, ALostServerIsLoggedAndTheEngineStillDropsCleanly) {
-  ASSERT_EQ(run_script("start-server.sh", server + " " + pidfile), 0);
-  setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
+  PrivateServer server;
+  ASSERT_TRUE(server.started());
+  setenv("JACK_DEFAULT_SERVER", server.name().c_str(), 1);
   const test_support::LogCapture log("quorvelan::audio::engine");
 
   auto [commands, command_end] = messages::make_audio_ring();
@@ -44,7 +79,7 @@ TEST(AudioEngineServerLoss, ALostServerIsLoggedAndTheEngineStillDropsCleanly) {
   ASSERT_TRUE(engine) << engine.error().message();
   std::this_thread::sleep_for(200ms);
 
-  ASSERT_EQ(run_script("stop-server.sh", pidfile), 0);
+  ASSERT_TRUE(server.stop());
   const auto stopped = std::chrono::steady_clock::now();
   while (!logged_stream_error(log) && std::chrono::steady_clock::now() - stopped < 5s) {
     std::this_thread::sleep_for(10ms);

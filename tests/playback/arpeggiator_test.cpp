@@ -74,8 +74,7 @@ TEST(ArpeggiatorNotes, OffsetsTransposeByPositionWithinTheNoteRange) {
   Track track = arp_track(ArpMode::Up);
   track.arp.length = 2;
   track.arp.offsets[0] = 12;
-  EXPECT_EQ(played(track, {std::uint8_t{60}, std::uint8_t{64}}, 4),
-            (std::vector{72, 64, 72, 64}));
+  EXPECT_EQ(played(track, {std::uint8_t{60}, std::uint8_t{64}}, 4), (std::vector{72, 64, 72, 64}));
   EXPECT_EQ(played(track, {std::uint8_t{120}}, 2), (std::vector{127, 127}));
   track.arp.offsets[0] = -12;
   EXPECT_EQ(played(track, {std::uint8_t{5}}, 2), (std::vector{0, 0}));

@@ -27,8 +27,8 @@ Pattern fed_arpeggio() {
   return pattern;
 }
 
-std::vector<float> play(Pattern pattern, std::size_t frames,
-                        const std::function<void(Rig&)>& setup = [](Rig&) {}) {
+std::vector<float> play(
+    Pattern pattern, std::size_t frames, const std::function<void(Rig&)>& setup = [](Rig&) {}) {
   Rig rig;
   send_sine_patch(rig, 0);
   send_dry(rig);

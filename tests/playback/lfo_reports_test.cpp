@@ -52,8 +52,7 @@ TEST(LfoReports, ModulatingLfosReportAfterTheMetersInLfoOrder) {
   rig.render(64);
   const auto& reports = rig.reports();
   ASSERT_EQ(reports.size(), 6u);
-  for (std::size_t i = 0; i < 4; ++i)
-    EXPECT_EQ(reports[i].message.tag(), FeedbackTag::TrackMeter);
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(reports[i].message.tag(), FeedbackTag::TrackMeter);
   const auto round = last_round(rig);
   ASSERT_EQ(round.size(), 2u);
   EXPECT_EQ(round[0].lfo, 0);

@@ -30,9 +30,7 @@ inline constexpr float kRate = 48000.0f;
 struct Meters {
   std::array<float, 4> left{};
   std::array<float, 4> right{};
-  [[nodiscard]] float peak(std::size_t track) const {
-    return std::max(left[track], right[track]);
-  }
+  [[nodiscard]] float peak(std::size_t track) const { return std::max(left[track], right[track]); }
 };
 
 class Rig {
@@ -107,8 +105,7 @@ class Rig {
   quorvelan::audio::state::AudioState& state() { return state_; }
 
  private:
-  Rig(float sample_rate,
-      std::pair<messages::AudioProducer, messages::AudioConsumer> commands,
+  Rig(float sample_rate, std::pair<messages::AudioProducer, messages::AudioConsumer> commands,
       std::pair<messages::FeedbackProducer, messages::FeedbackConsumer> feedback)
       : commands_(std::move(commands.first)),
         feedback_(std::move(feedback.second)),

@@ -12,7 +12,9 @@ constexpr std::size_t kSamplesPerTick = 250;  // 120 bpm at 48000 Hz
 constexpr std::size_t kBlock = 64;
 
 // The first frame of the 64-frame block in which tick `tick` (counted from Play) falls.
-std::size_t block_of_tick(std::size_t tick) { return (tick * kSamplesPerTick - 1) / kBlock * kBlock; }
+std::size_t block_of_tick(std::size_t tick) {
+  return (tick * kSamplesPerTick - 1) / kBlock * kBlock;
+}
 
 // Where the first sound starts when only step `step` of track 0 plays, at `swing_percent`.
 std::size_t first_sound_of_step(std::uint8_t step, float swing_percent) {
@@ -41,10 +43,10 @@ TEST(StepTiming, SwingLengthensEvenStepWaitsAndShortensOddOnes) {
     std::size_t tick;
   };
   const Case cases[] = {
-      {50.0f, 1, 48},   {75.0f, 0, 36}, {75.0f, 1, 48},  {75.0f, 2, 84},
-      {60.0f, 0, 28},   {60.0f, 1, 47},  // each share truncated: 28 + 19
-      {40.0f, 0, 24},   {40.0f, 1, 48},  // below 50 counts as straight
-      {100.0f, 0, 47},  {100.0f, 1, 48},  // 0.99: 47 and trunc(0.48) raised to 1
+      {50.0f, 1, 48},  {75.0f, 0, 36},  {75.0f, 1, 48},
+      {75.0f, 2, 84},  {60.0f, 0, 28},  {60.0f, 1, 47},  // each share truncated: 28 + 19
+      {40.0f, 0, 24},  {40.0f, 1, 48},                   // below 50 counts as straight
+      {100.0f, 0, 47}, {100.0f, 1, 48},                  // 0.99: 47 and trunc(0.48) raised to 1
   };
   for (const Case& c : cases) {
     const std::size_t onset = first_sound_of_step(c.step, c.swing_percent);

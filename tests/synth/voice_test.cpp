@@ -27,20 +27,19 @@ voice::StereoFrame render_one(Voice& voice) {
   return frame[0];
 }
 
-// The first voice of a fresh engine, after one note on track 0.
+// A fresh engine with a plain sine patch on track 0, playing one note on its first voice.
 struct OneNote {
-  explicit OneNote(std::uint8_t note = 69) : engine(kRate) {
+  explicit OneNote(std::uint8_t played = 69) : engine(kRate), note(played) {
     synth_test::make_sine_patch(engine, 0);
-    note_ = note;
   }
   Voice& voice() { return engine.voice_allocator().voices()[0]; }
-  void play(std::uint8_t velocity = 127) { engine.note_on(0, note_, velocity); }
+  void play(std::uint8_t velocity = 127) { engine.note_on(0, note, velocity); }
   void set(std::uint8_t id, float value) { engine.set_param(0, id, value); }
   void set_op(std::uint8_t first_id, int op, float value) {
     set(static_cast<std::uint8_t>(first_id + op), value);
   }
   SynthEngine engine;
-  std::uint8_t note_;
+  std::uint8_t note;
 };
 
 TEST(SineTable, HoldsOneCycleAndInterpolatesAnyPhase) {
