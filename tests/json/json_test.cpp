@@ -13,6 +13,7 @@
 #include "sequencer/types_json.hpp"
 
 namespace quorvelan::json {
+namespace {
 
 // An enum with every shape of variant, so the enum forms are tested apart from any record.
 struct Sample {
@@ -24,7 +25,6 @@ struct Sample {
   } pair;
 };
 
-namespace {
 constexpr auto kPairForm = record_form<Sample::PairFields>("struct variant Sample::Pair",
                                                            required<&Sample::PairFields::a>("a"),
                                                            required<&Sample::PairFields::b>("b"));
