@@ -40,4 +40,34 @@ bool is_live(std::uint8_t id) {
   }
 }
 
+std::array<ParamValue, kPatchParamCount> patch_parameters(
+    const sequencer::types::TrackSynthParams& p) {
+  std::array<ParamValue, kPatchParamCount> values{};
+  std::size_t n = 0;
+  auto add = [&](int id, float value) {
+    values[n++] = ParamValue{static_cast<std::uint8_t>(id), value};
+  };
+  for (int op = 0; op < sequencer::types::kOperatorCount; ++op) {
+    add(kOpRatio + op, p.op_ratios[op]);
+    add(kOpLevel + op, p.op_levels[op]);
+    add(kOpFeedback + op, p.op_feedback[op]);
+    add(kOpAttack + op, p.op_attack[op]);
+    add(kOpDecay + op, p.op_decay[op]);
+    add(kOpEndLevel + op, p.op_end_level[op]);
+    add(kOpRelease + op, p.op_release[op]);
+  }
+  add(kAlgorithm, static_cast<float>(p.algorithm));
+  add(kMix, p.mix);
+  add(kFilterCutoff, p.filter_cutoff);
+  add(kFilterResonance, p.filter_resonance);
+  add(kFilterType, static_cast<float>(p.filter_type));
+  add(kFilterEnvAmount, p.filter_env_depth);
+  add(kAmpAttack, p.amp_attack);
+  add(kAmpDecay, p.amp_decay);
+  add(kAmpSustain, p.amp_sustain);
+  add(kAmpRelease, p.amp_release);
+  add(kDrive, p.drive);
+  return values;
+}
+
 }  // namespace quorvelan::synth::params

@@ -3,8 +3,11 @@
 // audio messages, the engine, the patch editor, the LFO targets and the labels on screen.
 // Per-operator ids are the first id of a run of six, operator 1 first.
 
+#include <array>
 #include <cstdint>
 #include <string_view>
+
+#include "sequencer/types.hpp"
 
 namespace quorvelan::synth::params {
 
@@ -37,5 +40,17 @@ std::string_view synth_param_name(std::uint8_t id);
 // Whether a change also reaches the track's sounding voices; the other ids are heard from the
 // track's next note.
 bool is_live(std::uint8_t id);
+
+struct ParamValue {
+  std::uint8_t id;
+  float value;
+};
+
+// Every field of a patch under its id, in the order a whole patch is sent: per operator its
+// ratio, level, feedback, attack, decay, end level and release, then algorithm, mix, filter,
+// amplifier envelope and drive. Pan and volume belong to the mixer and are not among them.
+inline constexpr std::size_t kPatchParamCount = 53;
+std::array<ParamValue, kPatchParamCount> patch_parameters(
+    const sequencer::types::TrackSynthParams& patch);
 
 }  // namespace quorvelan::synth::params

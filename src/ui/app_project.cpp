@@ -77,30 +77,9 @@ void App::ensure_pattern_slot(std::uint8_t index) {
 }
 
 void App::apply_synth_params_for_track(std::uint8_t track) {
-  const auto& p = synth_params[track];
-  auto send = [&](std::uint8_t id, float value) {
+  for (const auto& [id, value] : ids::patch_parameters(synth_params[track])) {
     audio_tx.push(messages::set_synth_param(track, id, value));
-  };
-  for (std::uint8_t op = 0; op < sequencer::types::kOperatorCount; ++op) {
-    send(ids::kOpRatio + op, p.op_ratios[op]);
-    send(ids::kOpLevel + op, p.op_levels[op]);
-    send(ids::kOpFeedback + op, p.op_feedback[op]);
-    send(ids::kOpAttack + op, p.op_attack[op]);
-    send(ids::kOpDecay + op, p.op_decay[op]);
-    send(ids::kOpEndLevel + op, p.op_end_level[op]);
-    send(ids::kOpRelease + op, p.op_release[op]);
   }
-  send(ids::kAlgorithm, static_cast<float>(p.algorithm));
-  send(ids::kMix, p.mix);
-  send(ids::kFilterCutoff, p.filter_cutoff);
-  send(ids::kFilterResonance, p.filter_resonance);
-  send(ids::kFilterType, static_cast<float>(p.filter_type));
-  send(ids::kFilterEnvAmount, p.filter_env_depth);
-  send(ids::kAmpAttack, p.amp_attack);
-  send(ids::kAmpDecay, p.amp_decay);
-  send(ids::kAmpSustain, p.amp_sustain);
-  send(ids::kAmpRelease, p.amp_release);
-  send(ids::kDrive, p.drive);
 }
 
 void App::apply_effects_params() {

@@ -7,7 +7,7 @@
 #include <limits>
 #include <vector>
 
-#include "audio/engine_log_capture.hpp"
+#include "support/log_capture.hpp"
 #include "audio/messages.hpp"
 #include "audio/samples.hpp"
 #include "audio/stream_renderer.hpp"

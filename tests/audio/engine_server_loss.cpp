@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "audio/engine.hpp"
-#include "audio/engine_log_capture.hpp"
+#include "support/log_capture.hpp"
 #include "audio/messages.hpp"
 
 namespace {

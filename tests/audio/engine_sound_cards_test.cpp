@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "audio/engine_log_capture.hpp"
+#include "support/log_capture.hpp"
 #include "audio/sound_cards.hpp"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "audio/engine_fake_host.hpp"
-#include "audio/engine_log_capture.hpp"
+#include "support/log_capture.hpp"
 #include "audio/messages.hpp"
 #include "audio/probe.hpp"
 

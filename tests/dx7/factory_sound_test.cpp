@@ -23,30 +23,8 @@ constexpr std::uint8_t kMiddleC = 60;
 constexpr int kBlock = 64;
 
 // Every field of the patch as the parameter messages carry it.
-void send_patch(SynthEngine& engine, const sequencer::types::TrackSynthParams& p) {
-  auto send = [&](int id, float value) {
-    engine.set_param(0, static_cast<std::uint8_t>(id), value);
-  };
-  for (int op = 0; op < 6; ++op) {
-    send(params::kOpRatio + op, p.op_ratios[op]);
-    send(params::kOpLevel + op, p.op_levels[op]);
-    send(params::kOpFeedback + op, p.op_feedback[op]);
-    send(params::kOpAttack + op, p.op_attack[op]);
-    send(params::kOpDecay + op, p.op_decay[op]);
-    send(params::kOpEndLevel + op, p.op_end_level[op]);
-    send(params::kOpRelease + op, p.op_release[op]);
-  }
-  send(params::kAlgorithm, p.algorithm);
-  send(params::kMix, p.mix);
-  send(params::kFilterCutoff, p.filter_cutoff);
-  send(params::kFilterResonance, p.filter_resonance);
-  send(params::kFilterType, p.filter_type);
-  send(params::kFilterEnvAmount, p.filter_env_depth);
-  send(params::kAmpAttack, p.amp_attack);
-  send(params::kAmpDecay, p.amp_decay);
-  send(params::kAmpSustain, p.amp_sustain);
-  send(params::kAmpRelease, p.amp_release);
-  send(params::kDrive, p.drive);
+void send_patch(SynthEngine& engine, const sequencer::types::TrackSynthParams& patch) {
+  for (const auto& [id, value] : params::patch_parameters(patch)) engine.set_param(0, id, value);
 }
 
 struct Measure {

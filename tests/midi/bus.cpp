@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "midi/event_printer.hpp"
-#include "midi/log_capture.hpp"
+#include "support/log_capture.hpp"
 #include "midi/native.hpp"
 
 namespace quorvelan::midi::native {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/engine_log_capture.hpp"
+#include "support/log_capture.hpp"
 #include "files.hpp"
 #include "json/codec.hpp"
 #include "preset.hpp"

@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "audio/engine_log_capture.hpp"
+#include "support/log_capture.hpp"
 #include "files.hpp"
 #include "support/temp_home.hpp"
 

@@ -1,5 +1,6 @@
 #pragma once
-// Captures the records of one log target at info level and above while it lives.
+// Captures the records of one log target at info level and above while it lives, so tests can
+// check the lines a user would find in the log file.
 
 #include <spdlog/sinks/ringbuffer_sink.h>
 
@@ -34,6 +35,13 @@ class LogCapture {
   [[nodiscard]] std::vector<std::string> lines() const {
     auto all = sink_->last_formatted();
     for (auto& line : all) line.erase(line.find_last_not_of("\r\n") + 1);
+    return all;
+  }
+
+  // Every record, each followed by a line break.
+  [[nodiscard]] std::string text() const {
+    std::string all;
+    for (const auto& line : lines()) all += line + "\n";
     return all;
   }
 
