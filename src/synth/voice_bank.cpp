@@ -68,8 +68,19 @@ Lanes max(Lanes a, Lanes b) { return a < b ? b : a; }
 
 bool has_bit(unsigned bits, int bit) { return ((bits >> bit) & 1u) != 0; }
 
+// The filter and amplitude envelopes of one frame, and the lanes still sounding in it. They
+// depend on no audio, so a whole chunk of them is stepped before the audio they shape.
+struct FrameEnvelopes {
+  Lanes filter;
+  Lanes amplitude;
+  LaneMask alive;
+  bool all_alive;
+};
+
 // Up to four voices, one per lane, for the length of one render: loaded from the voices,
-// rendered, and stored back.
+// rendered, and stored back. Each chunk is rendered stage by stage (envelopes, operators,
+// drive, then filter and output) rather than frame by frame, so that the long arithmetic of
+// one frame overlaps that of the next.
 class VoiceLanes {
  public:
   explicit VoiceLanes(std::span<Voice> voices);
@@ -84,9 +95,11 @@ class VoiceLanes {
   // loaded lane.
   Lanes step_envelope(int index, LaneMask active, bool all_active);
   void enter_next_stages();
+  // Fills `frames` up to the frame where every lane has fallen silent; returns how many.
+  std::size_t step_voice_envelopes(std::span<FrameEnvelopes> frames);
   Lanes run_operators(const wavetable::SinePointTable& sine);
   Lanes saturate(Lanes x) const;
-  Lanes filter(Lanes x);
+  Lanes filter(Lanes x, const FrameEnvelopes& envelopes);
 
   std::array<Voice*, kLaneCount> voices_{};
   int count_ = 0;
@@ -307,10 +320,23 @@ Lanes VoiceLanes::saturate(Lanes x) const {
   return driven_ ? lanes::tanh(x * drive_gain_) : x;
 }
 
-Lanes VoiceLanes::filter(Lanes x) {
-  const Lanes swept =
-      clamp_unit(cutoff_ + step_envelope(kFilterEnvelope, alive_, all_alive_) * env_amount_);
-  const LaneMask recompute = alive_ & (swept < filter::kOpenCutoff) &
+std::size_t VoiceLanes::step_voice_envelopes(std::span<FrameEnvelopes> frames) {
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    if (lanes::any(finishing_)) silence_finished_voices();
+    if (!lanes::any(alive_)) return i;
+    frames[i] = {.filter = step_envelope(kFilterEnvelope, alive_, all_alive_),
+                 .amplitude = step_envelope(kAmpEnvelope, alive_, all_alive_),
+                 .alive = alive_,
+                 .all_alive = all_alive_};
+    if (any_stage_over_) enter_next_stages();
+  }
+  return frames.size();
+}
+
+Lanes VoiceLanes::filter(Lanes x, const FrameEnvelopes& envelopes) {
+  const LaneMask alive = envelopes.alive;
+  const Lanes swept = clamp_unit(cutoff_ + envelopes.filter * env_amount_);
+  const LaneMask recompute = alive & (swept < filter::kOpenCutoff) &
                              (lanes::abs(swept - last_cutoff_) > kCutoffRecomputeStep);
   if (lanes::any(recompute)) {
     for (int lane = 0; lane < count_; ++lane) {
@@ -322,11 +348,11 @@ Lanes VoiceLanes::filter(Lanes x) {
       last_cutoff_[lane] = swept[lane];
     }
   }
-  if (all_alive_) return filter::process(coefficients_, filter_state_, x);
+  if (envelopes.all_alive) return filter::process(coefficients_, filter_state_, x);
   filter::BiquadState<Lanes> state = filter_state_;
   const Lanes y = filter::process(coefficients_, state, x);
-  filter_state_.z1 = alive_ ? state.z1 : filter_state_.z1;
-  filter_state_.z2 = alive_ ? state.z2 : filter_state_.z2;
+  filter_state_.z1 = alive ? state.z1 : filter_state_.z1;
+  filter_state_.z2 = alive ? state.z2 : filter_state_.z2;
   return y;
 }
 
@@ -338,23 +364,26 @@ void VoiceLanes::render(std::span<StereoFrame> out, std::span<StereoFrame> peaks
   Lanes peak_right{};
   // Rendered a chunk at a time, then summed into the frames voice by voice.
   constexpr std::size_t kChunk = 64;
+  std::array<FrameEnvelopes, kChunk> envelopes;
+  std::array<Lanes, kChunk> voice_out;
   std::array<Lanes, kChunk> left;
   std::array<Lanes, kChunk> right;
   for (std::size_t start = 0; start < out.size(); start += kChunk) {
     const std::size_t length = std::min(kChunk, out.size() - start);
-    std::size_t rendered = 0;
-    for (; rendered < length; ++rendered) {
-      if (lanes::any(finishing_)) silence_finished_voices();
-      if (!lanes::any(alive_)) break;
-      const Lanes y = filter(saturate(run_operators(sine)));
-      const Lanes amplitude = step_envelope(kAmpEnvelope, alive_, all_alive_);
-      Lanes v = y * (amplitude * gain_);
-      if (!all_alive_) v = alive_ ? v : Lanes{};
+    const std::size_t rendered = step_voice_envelopes(std::span(envelopes).first(length));
+    for (std::size_t i = 0; i < rendered; ++i) {
+      voice_out[i] = run_operators(sine);
       if (any_stage_over_) enter_next_stages();
-      left[rendered] = v * pan_left_;
-      right[rendered] = v * pan_right_;
-      peak_left = max(peak_left, lanes::abs(left[rendered]));
-      peak_right = max(peak_right, lanes::abs(right[rendered]));
+    }
+    for (std::size_t i = 0; i < rendered; ++i) voice_out[i] = saturate(voice_out[i]);
+    for (std::size_t i = 0; i < rendered; ++i) {
+      const FrameEnvelopes& frame = envelopes[i];
+      Lanes v = filter(voice_out[i], frame) * (frame.amplitude * gain_);
+      if (!frame.all_alive) v = frame.alive ? v : Lanes{};
+      left[i] = v * pan_left_;
+      right[i] = v * pan_right_;
+      peak_left = max(peak_left, lanes::abs(left[i]));
+      peak_right = max(peak_right, lanes::abs(right[i]));
     }
     for (std::size_t i = 0; i < rendered; ++i) {
       for (int lane = 0; lane < count_; ++lane) {
