@@ -388,7 +388,6 @@ std::optional<std::string> Reader::next_key() {
   ++index_;
   std::string key;
   scan_string_into(key);
-  expect_colon();
   return key;
 }
 
@@ -440,11 +439,16 @@ void Reader::skip_value() {
       break;
     case Kind::Object:
       begin_object("a map");
-      while (next_key()) skip_value();
+      while (next_key()) {
+        expect_colon();
+        skip_value();
+      }
       end_object();
       break;
   }
 }
+
+void Reader::skip_whitespace() { peek_past_whitespace(); }
 
 void Reader::finish() {
   if (peek_past_whitespace()) fail_at_next("trailing characters");
