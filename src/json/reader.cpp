@@ -404,9 +404,7 @@ std::string Reader::begin_variant() {
   // begin_object is never called with a non-object here: the caller has looked.
   begin_object("map");
   first_in_level_.back() = false;
-  std::string key = read_string("variant identifier");
-  expect_colon();
-  return key;
+  return read_string("variant identifier");
 }
 
 void Reader::end_variant() {

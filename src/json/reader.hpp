@@ -58,8 +58,8 @@ class Reader {
   void end_object();
   void skip_whitespace();
 
-  // The one-key object of an enum variant: begin_variant() reads "{", the key and the colon;
-  // end_variant() the closing brace.
+  // The one-key object of an enum variant: begin_variant() reads "{" and the key, leaving the
+  // colon to expect_colon() once the name is known; end_variant() reads the closing brace.
   std::string begin_variant();
   void end_variant();
 

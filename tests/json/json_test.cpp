@@ -217,6 +217,8 @@ const std::vector<Case> kCases = {
      "invalid type: integer `1`, expected unit at line 1 column 10"},
     {"unknown name", reread<Colour>, R"("green")",
      "unknown variant `green`, expected one of `Red`, `Green`, `Blue` at line 1 column 7"},
+    {"unknown name in an object", reread<Colour>, R"({"Pink" : null})",
+     "unknown variant `Pink`, expected one of `Red`, `Green`, `Blue` at line 1 column 7"},
     {"name not a string", reread<Colour>, "{3: null}",
      "invalid type: integer `3`, expected variant identifier at line 1 column 2"},
     {"enum from integer", reread<Colour>, "0",
