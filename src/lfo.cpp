@@ -7,7 +7,6 @@
 #include "effects/rack.hpp"
 #include "numeric.hpp"
 #include "synth/engine.hpp"
-#include "synth/params.hpp"
 
 namespace quorvelan::lfo {
 
@@ -163,12 +162,8 @@ void write_target(std::size_t lfo, const ModTarget& target, float value,
       [&](auto at) {
         using Target = decltype(at);
         if constexpr (std::is_same_v<Target, ModTarget::SynthParam>) {
-          // Pan is the one synth parameter that goes below 0; beyond -1..1 it would swap the
-          // channel gains round.
-          const bool pan = at.param_id == synth::params::kPan;
-          synth.set_param(
-              at.track, at.param_id,
-              pan ? std::clamp(value, -1.0f, 1.0f) : std::clamp(value, 0.0f, kMaxSynthValue));
+          // The same limits for every id, pan included: the voice keeps pan within -1..1.
+          synth.set_param(at.track, at.param_id, std::clamp(value, 0.0f, kMaxSynthValue));
         } else if constexpr (std::is_same_v<Target, ModTarget::EffectParam>) {
           effects.set_param(at.effect, at.param, std::clamp(value, 0.0f, 1.0f));
         } else if constexpr (std::is_same_v<Target, ModTarget::SendLevel>) {

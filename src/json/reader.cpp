@@ -388,7 +388,6 @@ std::optional<std::string> Reader::next_key() {
   ++index_;
   std::string key;
   scan_string_into(key);
-  expect_colon();
   return key;
 }
 
@@ -405,9 +404,7 @@ std::string Reader::begin_variant() {
   // begin_object is never called with a non-object here: the caller has looked.
   begin_object("map");
   first_in_level_.back() = false;
-  std::string key = read_string("variant identifier");
-  expect_colon();
-  return key;
+  return read_string("variant identifier");
 }
 
 void Reader::end_variant() {
@@ -440,11 +437,16 @@ void Reader::skip_value() {
       break;
     case Kind::Object:
       begin_object("a map");
-      while (next_key()) skip_value();
+      while (next_key()) {
+        expect_colon();
+        skip_value();
+      }
       end_object();
       break;
   }
 }
+
+void Reader::skip_whitespace() { peek_past_whitespace(); }
 
 void Reader::finish() {
   if (peek_past_whitespace()) fail_at_next("trailing characters");

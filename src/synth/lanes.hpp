@@ -42,18 +42,6 @@ inline Lanes floor(Lanes x) {
   return t > x ? t - 1.0f : t;
 }
 
-// Saturating conversion to a table index in 0..top: truncates, clamps, and maps NaN to 0.
-inline LaneInts to_index(Lanes x, float top) {
-#if defined(__SSE2__)
-  // maxps takes its second operand where the first is NaN.
-  const Lanes clamped = __builtin_ia32_minps(__builtin_ia32_maxps(x, Lanes{}), broadcast(top));
-#else
-  const Lanes low = x > 0.0f ? x : 0.0f;
-  const Lanes clamped = low < top ? low : top;
-#endif
-  return __builtin_convertvector(clamped, LaneInts);
-}
-
 // Hyperbolic tangent to within a few units in the last place: an odd polynomial near zero,
 // 1 - 2 / (e^2|x| + 1) elsewhere, with e^y from a range-reduced polynomial.
 inline Lanes tanh(Lanes x) {

@@ -1,5 +1,6 @@
 #include "synth/voice.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -62,7 +63,9 @@ void Voice::prepare_filter() {
 
 void Voice::update_pan_gains() {
   if (pan == last_pan) return;
-  const float angle = (pan + 1.0f) * 0.25f * std::numbers::pi_v<float>;
+  // An LFO may write pan up to 20; beyond -1..1 the gains would swap the channels round.
+  const float position = std::clamp(pan, -1.0f, 1.0f);
+  const float angle = (position + 1.0f) * 0.25f * std::numbers::pi_v<float>;
   pan_left = std::cos(angle);
   pan_right = std::sin(angle);
   last_pan = pan;

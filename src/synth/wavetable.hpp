@@ -2,6 +2,7 @@
 // The one sine cycle that every operator reads, with linear interpolation between entries.
 
 #include <array>
+#include <cstdint>
 
 #include "synth/lanes.hpp"
 
@@ -30,11 +31,14 @@ inline lanes::Lanes sine_at(const SinePointTable& table, lanes::Lanes cycles) {
   lanes::Lanes fraction = cycles - lanes::truncate(cycles);
   fraction += fraction < 0.0f ? 1.0f : 0.0f;
   const lanes::Lanes position = fraction * static_cast<float>(kSineTableSize);
-  const lanes::LaneInts index = lanes::to_index(position, static_cast<float>(kSineTableSize));
+  // Position is 0..2048, or NaN: a NaN converts to the integer indefinite value, which the
+  // mask turns into index 0 while the interpolation below still gives NaN.
+  const lanes::LaneInts index = __builtin_convertvector(position, lanes::LaneInts);
   const lanes::LaneInts wrapped = index & (kSineTableSize - 1);
   std::array<Pair, lanes::kLaneCount> points;
   for (int lane = 0; lane < lanes::kLaneCount; ++lane)
-    __builtin_memcpy(&points[lane], &table[wrapped[lane]], sizeof(Pair));
+    __builtin_memcpy(&points[lane], &table[static_cast<std::uint32_t>(wrapped[lane])],
+                     sizeof(Pair));
   const lanes::Lanes low = __builtin_shufflevector(points[0], points[1], 0, 1, 2, 3);
   const lanes::Lanes high = __builtin_shufflevector(points[2], points[3], 0, 1, 2, 3);
   const lanes::Lanes value = __builtin_shufflevector(low, high, 0, 2, 4, 6);

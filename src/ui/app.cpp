@@ -309,10 +309,4 @@ void App::advance_frame() {
 
 void App::set_status(std::string text) { status = Status{std::move(text), Clock::now()}; }
 
-Pattern& App::current_pattern_mut() {
-  auto& slot = patterns[current_pattern];
-  if (slot.use_count() > 1) slot = std::make_shared<Pattern>(*slot);
-  return *slot;
-}
-
 }  // namespace quorvelan::ui::app

@@ -37,7 +37,6 @@ enum class Mode : std::uint8_t { Normal };
 
 inline constexpr std::size_t kTrackCount = 4;
 inline constexpr std::size_t kLevelHistoryLength = 32;
-inline constexpr std::uint8_t kMaxPatternSlot = 127;
 
 // The last peak levels the audio thread reported for a track.
 struct TrackMeter {
@@ -193,7 +192,6 @@ class App {
  private:
   void handle_project_key(const term::KeyEvent& key);
   void follow_clock(Clock::time_point now);
-  Pattern& current_pattern_mut();
 
   void render_header(const term::Rect& area, term::Buffer& buffer) const;
   void render_status(const term::Rect& area, term::Buffer& buffer) const;

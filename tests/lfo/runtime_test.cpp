@@ -294,7 +294,7 @@ TEST(LfoConfigs, OnlyATargetChangeRestartsAnLfo) {
   EXPECT_FLOAT_EQ(rig.value(1), 2.0f / 1024 - 1) << "a finished LFO runs again on a new target";
 }
 
-TEST(LfoTargets, SynthParametersStayWithinTheirLimitsAndPanWithinOneEachSide) {
+TEST(LfoTargets, SynthParametersStayWithinTheirLimitsPanIncluded) {
   Rig rig;
   LfoConfig cutoff = probe(LfoShape::Square);
   cutoff.target = ModTarget::SynthParam{1, params::kFilterCutoff};
@@ -310,16 +310,17 @@ TEST(LfoTargets, SynthParametersStayWithinTheirLimitsAndPanWithinOneEachSide) {
   EXPECT_FLOAT_EQ(rig.value(0), -0.3f) << "reported before the limits";
   EXPECT_EQ(rig.synth.patch(1).cutoff, 0.0f);
   EXPECT_FLOAT_EQ(rig.value(1), 1.4f);
-  EXPECT_EQ(rig.synth.patch(2).pan, 1.0f);
+  EXPECT_FLOAT_EQ(rig.synth.patch(2).pan, 1.4f) << "the voice, not the LFO, keeps pan within 1";
   rig.blocks(kBlocksPerSecond / 2);
   EXPECT_FLOAT_EQ(rig.synth.patch(1).cutoff, 0.7f);
-  EXPECT_FLOAT_EQ(rig.synth.patch(2).pan, -0.6f) << "pan goes left of centre";
+  EXPECT_FLOAT_EQ(rig.value(1), -0.6f);
+  EXPECT_EQ(rig.synth.patch(2).pan, 0.0f) << "like every synth parameter, never below 0";
 
-  pan.base_value = -0.5f;
+  pan.base_value = 21.5f;
   rig.configure(1, pan);
   rig.blocks(kBlocksPerSecond / 4);
-  EXPECT_FLOAT_EQ(rig.value(1), -1.5f);
-  EXPECT_EQ(rig.synth.patch(2).pan, -1.0f);
+  EXPECT_FLOAT_EQ(rig.value(1), 20.5f);
+  EXPECT_EQ(rig.synth.patch(2).pan, 20.0f);
 }
 
 TEST(LfoTargets, SendLevelsAreLimitedAndKeepTheLastValue) {

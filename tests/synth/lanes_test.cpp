@@ -30,14 +30,6 @@ TEST(Lanes, TruncateAndFloorMatchTheScalarFunctions) {
   EXPECT_EQ(odd[2], -kInfinity);
 }
 
-TEST(Lanes, TableIndicesSaturateAndNaNGivesZero) {
-  const LaneInts index = to_index(Lanes{kNaN, -5.0f, 2047.9f, 1e20f}, 2048.0f);
-  EXPECT_EQ(index[0], 0);
-  EXPECT_EQ(index[1], 0);
-  EXPECT_EQ(index[2], 2047);
-  EXPECT_EQ(index[3], 2048);
-}
-
 TEST(Lanes, TanhIsWithinTwoUnitsInTheLastPlace) {
   float worst = 0.0f;
   for (float x = -12.0f; x < 12.0f; x += 0.00123f) {

@@ -169,7 +169,9 @@ TEST(VoicePan, EqualPowerGains) {
     float right;
   };
   for (const auto& c : {Case{-1.0f, 1.0f, 0.0f}, Case{0.0f, 0.70710677f, 0.70710677f},
-                        Case{1.0f, 0.0f, 1.0f}, Case{0.5f, 0.38268343f, 0.9238795f}}) {
+                        Case{1.0f, 0.0f, 1.0f}, Case{0.5f, 0.38268343f, 0.9238795f},
+                        // Beyond either side (an LFO writes up to 20) pan stays at that side.
+                        Case{1.4f, 0.0f, 1.0f}, Case{20.0f, 0.0f, 1.0f}, Case{-3.0f, 1.0f, 0.0f}}) {
     OneNote n;
     n.set(params::kPan, c.pan);
     n.play();
