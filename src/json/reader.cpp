@@ -425,7 +425,8 @@ void Reader::skip_value() {
       read_bool();
       break;
     case Kind::Number:
-      number_as_f64(scan_number());
+      // Only its syntax counts: a value nobody reads cannot be out of range.
+      scan_number();
       break;
     case Kind::String:
       read_string("a string");

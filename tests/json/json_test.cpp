@@ -178,7 +178,7 @@ const std::vector<Case> kCases = {
      kMixerText},
     {"record any order, unknown keys skipped", reread<TrackMixerState>,
      R"({"reverb_send":1,"x":{"y":[1,{"z":null}]},"delay_send":0.1,"chorus_send":0,"muted":true,
-         "pan":-0.25,"volume":0.8,"pan ":"ignored"})",
+         "pan":-0.25,"volume":0.8,"pan ":"ignored","huge":[1e400,-1e999]})",
      kMixerText},
     {"record as array", reread<TrackMixerState>, "[0.8,-0.25,true,0,0.1,1]", kMixerText},
     {"record array short", reread<TrackMixerState>, "[0.8,-0.25,true,0,0.1]",
