@@ -65,7 +65,8 @@ void Sequencer::play(NotePlayer& player) {
 }
 
 void Sequencer::set_bpm(double bpm) {
-  if (std::isfinite(bpm)) bpm_ = std::clamp(bpm, kMinBpm, kMaxBpm);
+  // An infinite tempo is limited like any other out of range; NaN has no side to be limited to.
+  if (!std::isnan(bpm)) bpm_ = std::clamp(bpm, kMinBpm, kMaxBpm);
 }
 
 void Sequencer::set_mute(std::uint8_t track, bool muted) {

@@ -55,7 +55,7 @@ class Sequencer {
   void play(NotePlayer& player);
   // Stops the clock; the caller releases the voices, so held gates are left as they are.
   void stop() { running_ = false; }
-  // Tempo in beats per minute, limited to 20..300.
+  // Tempo in beats per minute, limited to 20..300; NaN is ignored.
   void set_bpm(double bpm);
   void set_mute(std::uint8_t track, bool muted);
   void set_fill(bool fill) { fill_ = fill; }
