@@ -153,12 +153,19 @@ void Reader::scan_digits() {
   while (index_ < text_.size() && is_digit(text_[index_])) ++index_;
 }
 
+// A number cut short by the end of the text is an unfinished value; any other byte where a digit
+// must stand is a bad number, reported past that byte.
+void Reader::expect_digit() {
+  if (index_ == text_.size()) fail("EOF while parsing a value");
+  if (!is_digit(text_[index_])) fail_at_next("invalid number");
+}
+
 // The number grammar: -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?
 Reader::Number Reader::scan_number() {
   std::size_t start = index_;
   bool integral = true;
   if (text_[index_] == '-') ++index_;
-  if (index_ == text_.size() || !is_digit(text_[index_])) fail_at_next("invalid number");
+  expect_digit();
   if (text_[index_++] == '0') {
     if (index_ < text_.size() && is_digit(text_[index_])) fail_at_next("invalid number");
   } else {
@@ -167,14 +174,14 @@ Reader::Number Reader::scan_number() {
   if (index_ < text_.size() && text_[index_] == '.') {
     integral = false;
     ++index_;
-    if (index_ == text_.size() || !is_digit(text_[index_])) fail("invalid number");
+    expect_digit();
     scan_digits();
   }
   if (index_ < text_.size() && (text_[index_] == 'e' || text_[index_] == 'E')) {
     integral = false;
     ++index_;
     if (index_ < text_.size() && (text_[index_] == '+' || text_[index_] == '-')) ++index_;
-    if (index_ == text_.size() || !is_digit(text_[index_])) fail("invalid number");
+    expect_digit();
     scan_digits();
   }
   return {text_.substr(start, index_ - start), integral};

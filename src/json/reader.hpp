@@ -83,6 +83,7 @@ class Reader {
   void enter_nesting();
   void expect_word(std::string_view rest);
   Number scan_number();
+  void expect_digit();
   void scan_digits();
   double number_as_f64(const Number& number);
   std::string describe_number(const Number& number);
