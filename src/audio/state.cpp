@@ -92,7 +92,8 @@ void AudioState::apply(AudioMessage& message) {
       [&](AudioMessage::SetMute m) { sequencer_.set_mute(m.track, m.muted); },
       [&](AudioMessage::SetFill m) { sequencer_.set_fill(m.fill); },
       [&](AudioMessage::SetSendLevel m) {
-        if (!std::isfinite(m.level)) return;
+        // Infinities are limited like any other level; NaN is dropped whole.
+        if (std::isnan(m.level)) return;
         const float level = std::clamp(m.level, 0.0f, 1.0f);
         if (m.send < send_levels_.size()) send_levels_[m.send] = level;
         lfos_.update_base_value(key_of(lfo::ModTarget::SendLevel{.send = m.send}), level);
@@ -106,7 +107,7 @@ void AudioState::apply(AudioMessage& message) {
         if (auto pattern = m.pattern.take()) sequencer_.set_pattern(std::move(pattern), notes);
       },
       [&](AudioMessage::SetMasterVolume m) {
-        if (std::isfinite(m.volume)) master_volume_ = std::clamp(m.volume, 0.0f, kMaxMasterVolume);
+        if (!std::isnan(m.volume)) master_volume_ = std::clamp(m.volume, 0.0f, kMaxMasterVolume);
       },
       [&](AudioMessage::SetLfoConfigs& m) {
         if (const auto configs = m.configs.take()) lfos_.set_configs(*configs);

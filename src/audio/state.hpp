@@ -28,7 +28,8 @@ class AudioState {
 
   // Fills `out`, interleaved with `channels` samples per frame: the left signal on channel 0,
   // the right on channel 1, silence on any further channel and on a trailing partial frame.
-  // Never locks, waits or allocates (but for the pedal-up note list).
+  // Never locks, waits or allocates; it frees only the boxes that bring a new pattern or new
+  // LFO configurations, and the pattern replaced.
   void process(std::span<float> out, std::size_t channels);
 
  private:

@@ -153,12 +153,19 @@ void Reader::scan_digits() {
   while (index_ < text_.size() && is_digit(text_[index_])) ++index_;
 }
 
+// A number cut short by the end of the text is an unfinished value; any other byte where a digit
+// must stand is a bad number, reported past that byte.
+void Reader::expect_digit() {
+  if (index_ == text_.size()) fail("EOF while parsing a value");
+  if (!is_digit(text_[index_])) fail_at_next("invalid number");
+}
+
 // The number grammar: -?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?
 Reader::Number Reader::scan_number() {
   std::size_t start = index_;
   bool integral = true;
   if (text_[index_] == '-') ++index_;
-  if (index_ == text_.size() || !is_digit(text_[index_])) fail_at_next("invalid number");
+  expect_digit();
   if (text_[index_++] == '0') {
     if (index_ < text_.size() && is_digit(text_[index_])) fail_at_next("invalid number");
   } else {
@@ -167,14 +174,14 @@ Reader::Number Reader::scan_number() {
   if (index_ < text_.size() && text_[index_] == '.') {
     integral = false;
     ++index_;
-    if (index_ == text_.size() || !is_digit(text_[index_])) fail("invalid number");
+    expect_digit();
     scan_digits();
   }
   if (index_ < text_.size() && (text_[index_] == 'e' || text_[index_] == 'E')) {
     integral = false;
     ++index_;
     if (index_ < text_.size() && (text_[index_] == '+' || text_[index_] == '-')) ++index_;
-    if (index_ == text_.size() || !is_digit(text_[index_])) fail("invalid number");
+    expect_digit();
     scan_digits();
   }
   return {text_.substr(start, index_ - start), integral};
@@ -388,7 +395,6 @@ std::optional<std::string> Reader::next_key() {
   ++index_;
   std::string key;
   scan_string_into(key);
-  expect_colon();
   return key;
 }
 
@@ -405,9 +411,7 @@ std::string Reader::begin_variant() {
   // begin_object is never called with a non-object here: the caller has looked.
   begin_object("map");
   first_in_level_.back() = false;
-  std::string key = read_string("variant identifier");
-  expect_colon();
-  return key;
+  return read_string("variant identifier");
 }
 
 void Reader::end_variant() {
@@ -428,7 +432,8 @@ void Reader::skip_value() {
       read_bool();
       break;
     case Kind::Number:
-      number_as_f64(scan_number());
+      // Only its syntax counts: a value nobody reads cannot be out of range.
+      scan_number();
       break;
     case Kind::String:
       read_string("a string");
@@ -440,11 +445,16 @@ void Reader::skip_value() {
       break;
     case Kind::Object:
       begin_object("a map");
-      while (next_key()) skip_value();
+      while (next_key()) {
+        expect_colon();
+        skip_value();
+      }
       end_object();
       break;
   }
 }
+
+void Reader::skip_whitespace() { peek_past_whitespace(); }
 
 void Reader::finish() {
   if (peek_past_whitespace()) fail_at_next("trailing characters");

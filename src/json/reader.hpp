@@ -49,13 +49,17 @@ class Reader {
   bool next_element();
   void end_array();
 
-  // Objects: begin, then next_key() (key and colon) until it returns none, then end.
+  // Objects: begin, then next_key() and expect_colon() before each value until next_key()
+  // returns none, then end. A key is judged before its colon is read, so a fault of the key
+  // itself (a repeat) is reported right after it.
   void begin_object(std::string_view expected);
   std::optional<std::string> next_key();
+  void expect_colon();
   void end_object();
+  void skip_whitespace();
 
-  // The one-key object of an enum variant: begin_variant() reads "{", the key and the colon;
-  // end_variant() the closing brace.
+  // The one-key object of an enum variant: begin_variant() reads "{" and the key, leaving the
+  // colon to expect_colon() once the name is known; end_variant() reads the closing brace.
   std::string begin_variant();
   void end_variant();
 
@@ -77,9 +81,9 @@ class Reader {
   [[noreturn]] void fail_at(std::size_t index, std::string_view message) const;
   [[noreturn]] void fail_at_next(std::string_view message) const;
   void enter_nesting();
-  void expect_colon();
   void expect_word(std::string_view rest);
   Number scan_number();
+  void expect_digit();
   void scan_digits();
   double number_as_f64(const Number& number);
   std::string describe_number(const Number& number);

@@ -131,11 +131,15 @@ Record read_record_object(Reader& reader, const RecordForm<Record, N>& form) {
   while (auto key = reader.next_key()) {
     std::size_t i = 0;
     while (i < N && form.fields[i].name != *key) ++i;
+    if (i < N && seen[i]) {
+      reader.skip_whitespace();
+      reader.fail(fmt::format("duplicate field `{}`", *key));
+    }
+    reader.expect_colon();
     if (i == N) {
       reader.skip_value();
       continue;
     }
-    if (seen[i]) reader.fail(fmt::format("duplicate field `{}`", *key));
     seen[i] = true;
     form.fields[i].read(reader, record);
   }

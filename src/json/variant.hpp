@@ -64,7 +64,9 @@ E read_form(Reader& reader, const VariantForm<E, N>& form) {
       return variant.read(reader);
     }
     case Kind::Object: {
+      // An unknown name is refused right after it, before its colon.
       const Variant<E>& variant = detail::find_variant(reader, form, reader.begin_variant());
+      reader.expect_colon();
       if (variant.shape == Shape::Unit) reader.read_null("unit");
       E value = variant.read(reader);
       reader.end_variant();

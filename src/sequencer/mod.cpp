@@ -65,7 +65,8 @@ void Sequencer::play(NotePlayer& player) {
 }
 
 void Sequencer::set_bpm(double bpm) {
-  if (std::isfinite(bpm)) bpm_ = std::clamp(bpm, kMinBpm, kMaxBpm);
+  // An infinite tempo is limited like any other out of range; NaN has no side to be limited to.
+  if (!std::isnan(bpm)) bpm_ = std::clamp(bpm, kMinBpm, kMaxBpm);
 }
 
 void Sequencer::set_mute(std::uint8_t track, bool muted) {
@@ -111,7 +112,7 @@ void Sequencer::tick(NotePlayer& player) {
     const std::int32_t wait =
         std::max(1, base + micro_timing_of(track, state.step) - state.grid_shift);
     if (state.ticks_since_boundary < static_cast<std::uint32_t>(wait)) continue;
-    boundary(t, base, player);
+    boundary(t, wait, base, player);
   }
 }
 
@@ -138,10 +139,14 @@ void Sequencer::tick_arpeggiator(std::uint8_t track, NotePlayer& player) {
   if (events.start) player.start_note(track, *events.start, arpeggiator::kArpVelocity);
 }
 
-void Sequencer::boundary(std::uint8_t track, std::int32_t base, NotePlayer& player) {
+void Sequencer::boundary(std::uint8_t track, std::int32_t wait, std::int32_t base,
+                         NotePlayer& player) {
   const pattern::Track& settings = pattern_->tracks[track];
   TrackPlayState& state = tracks_[track];
-  state.grid_shift += static_cast<std::int32_t>(state.ticks_since_boundary) - base;
+  // The shift counts the wait the step asked for. When a new pattern shortens the wait below
+  // the ticks already gone, the step plays at once and the grid carries on from here: counting
+  // the overdue ticks would fire the following steps a tick apart to catch up.
+  state.grid_shift += wait - base;
   state.ticks_since_boundary = 0;
 
   const std::uint8_t k = state.step;

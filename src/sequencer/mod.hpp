@@ -55,7 +55,7 @@ class Sequencer {
   void play(NotePlayer& player);
   // Stops the clock; the caller releases the voices, so held gates are left as they are.
   void stop() { running_ = false; }
-  // Tempo in beats per minute, limited to 20..300.
+  // Tempo in beats per minute, limited to 20..300; NaN is ignored.
   void set_bpm(double bpm);
   void set_mute(std::uint8_t track, bool muted);
   void set_fill(bool fill) { fill_ = fill; }
@@ -80,8 +80,8 @@ class Sequencer {
   void tick_arpeggiator(std::uint8_t track, NotePlayer& player);
   [[nodiscard]] std::int32_t wait_before_step(const pattern::Track& track, std::uint8_t step,
                                               float swing) const;
-  // `base` is the step's wait without micro-timing.
-  void boundary(std::uint8_t track, std::int32_t base, NotePlayer& player);
+  // `wait` is the step's wait, `base` the same without micro-timing.
+  void boundary(std::uint8_t track, std::int32_t wait, std::int32_t base, NotePlayer& player);
   [[nodiscard]] bool fires(std::uint8_t track, const pattern::Step& step);
   [[nodiscard]] bool condition_passes(std::uint8_t track, const pattern::TrigCondition& condition);
   void play_step(std::uint8_t track, const pattern::Step& step, NotePlayer& player);

@@ -116,7 +116,7 @@ TEST(PatternJson, TracksDefaultTheirScaleAndDemandTheirArpeggiator) {
   EXPECT_EQ(from_text<Track>(without_arp + "}").error().message(),
             "missing field `arp` at line 2 column 55");
   EXPECT_EQ(from_text<Track>(bare_track(R"(, "clock_division": "Eighth")")).error().message(),
-            "duplicate field `clock_division` at line 4 column 110");
+            "duplicate field `clock_division` at line 4 column 109");
 }
 
 TEST(PatternJson, PatternsCheckTheirFourTracksAndTakeOptionalEffects) {

@@ -114,18 +114,29 @@ TEST(RenderLevels, MasterVolumeScalesTheOutputButNotTheMeters) {
   EXPECT_EQ(muted.meters().back().peak(1), 0.0f);
 }
 
-TEST(RenderLevels, NonFiniteLevelsAndTemposChangeNothing) {
+TEST(RenderLevels, NanLevelsAndTemposChangeNothingAndInfinitiesAreLimited) {
   Rig garbled;
   Rig clean;
-  for (Rig* rig : {&garbled, &clean}) {
+  Rig infinite;
+  Rig limits;
+  for (Rig* rig : {&garbled, &clean, &infinite, &limits}) {
     rig->send(busy_pattern());
     rig->send(messages::play());
   }
   const float nan = std::numeric_limits<float>::quiet_NaN();
   garbled.send(messages::set_master_volume(nan));
   garbled.send(messages::set_send_level(2, nan));
-  garbled.send(messages::set_bpm(std::numeric_limits<double>::infinity()));
+  garbled.send(messages::set_bpm(std::numeric_limits<double>::quiet_NaN()));
   EXPECT_EQ(garbled.render(30000), clean.render(30000));
+
+  const float inf = std::numeric_limits<float>::infinity();
+  infinite.send(messages::set_master_volume(inf));
+  infinite.send(messages::set_send_level(2, inf));
+  infinite.send(messages::set_bpm(std::numeric_limits<double>::infinity()));
+  limits.send(messages::set_master_volume(4.0f));
+  limits.send(messages::set_send_level(2, 1.0f));
+  limits.send(messages::set_bpm(300.0));
+  EXPECT_EQ(infinite.render(30000), limits.render(30000));
 }
 
 TEST(RenderLevels, MetersShowVoicesStolenFromAnotherTrack) {

@@ -322,6 +322,26 @@ TEST(PatternHandOver, SwitchingTheArpeggiatorOffEndsASoundingArpeggioNote) {
   expect_held_note_ends(arpeggiated, 32000, [](Rig& rig) { rig.send(long_note()); });
 }
 
+TEST(PatternHandOver, AFasterDivisionMidStepPlaysOnWithoutABurstOfSteps) {
+  Rig rig;
+  Pattern pattern = Pattern::default_pattern();
+  pattern.tracks[0].clock_division = pattern::ClockDivision::Quarter;  // waits of 96 ticks
+  for (auto& step : pattern.tracks[0].steps) step = note_step(60);
+  rig.send(pattern);
+  rig.send(messages::play());
+  rig.render((96 + 90) * 250);  // 90 ticks into the wait for step 1
+  pattern.tracks[0].clock_division = pattern::ClockDivision::ThirtySecond;  // waits of 12
+  rig.send(std::move(pattern));
+  rig.clear_reports();
+  rig.render(60 * 250);
+  std::vector<std::size_t> frames;
+  for (const auto& [report, frame] : rig.reports_of<FeedbackMessage::StepPosition>())
+    if (report.track == 0) frames.push_back(frame);
+  ASSERT_GE(frames.size(), 4u);
+  for (std::size_t i = 1; i < frames.size(); ++i)
+    EXPECT_GE(frames[i] - frames[i - 1], 12 * 250 - 64) << "step report " << i;
+}
+
 TEST(PatternHandOver, ATrackPastItsNewLengthPassesOneSilentBoundaryThenRestarts) {
   Rig rig;
   send_sine_patch(rig, 0);
