@@ -135,9 +135,16 @@ std::string debug_path(const fs::path& path) {
 }
 
 Result<std::string> read_text(const fs::path& path) {
-  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Opened without blocking and checked before reading: a FIFO or device under a listed name
+  // would otherwise hang the program. A folder still fails with the file system's own error.
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0)
     return fail(fmt::format("cannot read {}: {}", debug_path(path), os_error(errno)));
+  struct stat info {};
+  if (::fstat(fd.get(), &info) != 0)
+    return fail(fmt::format("cannot read {}: {}", debug_path(path), os_error(errno)));
+  if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+    return fail(fmt::format("cannot read {}: not a regular file", debug_path(path)));
   std::string bytes;
   char buffer[65536];
   while (true) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <csignal>
@@ -84,6 +85,10 @@ TEST_F(Files, ReadFailuresSayWhatWentWrong) {
   EXPECT_EQ(read_text(home() / "latin1.json").error().message(),
             "cannot read \"" + (home() / "latin1.json").string() +
                 "\": stream did not contain valid UTF-8");
+  // A FIFO under a listed name fails at once instead of waiting for a writer forever.
+  ASSERT_EQ(::mkfifo((home() / "pipe.json").c_str(), 0600), 0);
+  EXPECT_EQ(read_text(home() / "pipe.json").error().message(),
+            "cannot read \"" + (home() / "pipe.json").string() + "\": not a regular file");
 }
 
 TEST(DebugPath, QuotesAndEscapes) {
