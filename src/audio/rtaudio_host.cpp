@@ -9,6 +9,7 @@
 #include <thread>
 #include <utility>
 
+#include "audio/error_relay.hpp"
 #include "audio/jack_watch.hpp"
 #include "log.hpp"
 
@@ -85,6 +86,8 @@ class RtAudioStream;
 // Errors raised on a thread inside a stream's callback or one of its calls go to that stream;
 // RtAudio's error callback carries no pointer of ours.
 thread_local RtAudioStream* current_stream = nullptr;
+// True on a stream's render thread, whose errors must not be logged there.
+thread_local bool on_render_thread = false;
 // Set on the thread that starts a stream: its errors there are why the start failed. The render
 // thread may already run by then, and its errors still go to the stream.
 thread_local std::string* start_failure = nullptr;
@@ -108,7 +111,11 @@ class RtAudioStream final : public host::OutputStream {
   // `audio` is a fresh RtAudio without a stream, `device` its number for the device.
   RtAudioStream(std::unique_ptr<RtAudio> audio, unsigned int device, const StreamConfig& config,
                 std::unique_ptr<host::StreamClient> client)
-      : audio_(std::move(audio)), client_(std::move(client)), samples_per_frame_(config.channels) {
+      : audio_(std::move(audio)),
+        client_(std::move(client)),
+        relay_(std::make_unique<error_relay::ErrorRelay>(
+            [this](std::string_view text, bool device_lost) { client_->error(text, device_lost); })),
+        samples_per_frame_(config.channels) {
     RtAudio::StreamParameters output{device, config.channels, 0};
     RtAudio::StreamOptions options;
     options.streamName = stream_name;
@@ -132,6 +139,7 @@ class RtAudioStream final : public host::OutputStream {
     } catch (const RtAudioError&) {
     }
     audio_.reset();  // no callback runs past here
+    relay_.reset();
     jack_.reset();
   }
 
@@ -159,8 +167,10 @@ class RtAudioStream final : public host::OutputStream {
                              void* self) {
     auto& stream = *static_cast<RtAudioStream*>(self);
     current_stream = &stream;
+    on_render_thread = true;
     const bool playing =
-        stream.client_->render(output, std::size_t{frames} * stream.samples_per_frame_);
+        stream.client_->render(output, std::size_t{frames} * stream.samples_per_frame_) &&
+        !stream.lost_on_render_thread_;
     return playing ? 0 : 2;  // 2: RtAudio aborts the stream
   }
 
@@ -169,6 +179,11 @@ class RtAudioStream final : public host::OutputStream {
       *start_failure = text;
     } else if (current_stream == nullptr) {
       log::target("quorvelan::audio::engine")->error("Audio stream error: {}", text);
+    } else if (on_render_thread) {
+      // The client hears of it a moment later; the stream stops at once all the same.
+      const bool lost = reports_lost_device(type, text);
+      if (lost) current_stream->lost_on_render_thread_ = true;
+      current_stream->relay_->post(text, lost);
     } else {
       current_stream->client_->error(text, reports_lost_device(type, text));
     }
@@ -185,8 +200,10 @@ class RtAudioStream final : public host::OutputStream {
 
   std::unique_ptr<RtAudio> audio_;
   std::unique_ptr<host::StreamClient> client_;
+  std::unique_ptr<error_relay::ErrorRelay> relay_;
   std::unique_ptr<jack_watch::JackWatch> jack_;
   std::size_t samples_per_frame_;
+  bool lost_on_render_thread_ = false;  // only the render thread touches it
 };
 
 // RtAudio numbers devices by their place in a fresh enumeration, which shifts whenever a JACK
