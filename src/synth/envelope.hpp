@@ -36,12 +36,12 @@ struct StageRule {
 };
 
 template <class T>
-T advance(T level, const StageRule<T>& rule) {
+[[gnu::always_inline]] inline T advance(T level, const StageRule<T>& rule) {
   return rule.target + rule.factor * (level - rule.target) + rule.increment;
 }
 
 template <class T>
-auto stage_over(T level, const StageRule<T>& rule) {
+[[gnu::always_inline]] inline auto stage_over(T level, const StageRule<T>& rule) {
   return (level >= rule.ceiling) | (level < rule.floor) |
          (lanes::abs(level - rule.target) < rule.snap);
 }

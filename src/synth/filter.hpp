@@ -46,7 +46,7 @@ struct BiquadState {
 
 // Filters one sample. States that decay below 1e-15 become 0, away from denormal arithmetic.
 template <class T>
-T process(const BasicCoefficients<T>& c, BiquadState<T>& state, T x) {
+[[gnu::always_inline]] inline T process(const BasicCoefficients<T>& c, BiquadState<T>& state, T x) {
   const T y = c.b0 * x + state.z1;
   const T z1 = c.b1 * x - c.a1 * y + state.z2;
   const T z2 = c.b2 * x - c.a2 * y;

@@ -11,6 +11,7 @@
 #include "support/alloc_counter.hpp"
 #include "synth/algorithm.hpp"
 #include "synth/params.hpp"
+#include "synth/voice_bank.hpp"
 
 namespace quorvelan::synth::engine {
 namespace {
@@ -231,6 +232,42 @@ TEST_F(Engine, VoicesRenderedSideBySideSoundAsEachAlone) {
   EXPECT_EQ(voice(5).state, voice::VoiceState::Idle);
   EXPECT_EQ(voice(6).state, voice::VoiceState::Released);
   EXPECT_EQ(voice(9).state, voice::VoiceState::Active);
+}
+
+// Machines without AVX2 render four voices at a time; this one may render eight.
+TEST_F(Engine, TheFourLaneRenderMatchesTheWideOne) {
+  load_mixed_patches(engine);
+  for (int n = 0; n < 16; ++n)
+    if (n != 5)
+      engine.note_on(static_cast<std::uint8_t>(n % 4), static_cast<std::uint8_t>(40 + 5 * n),
+                     static_cast<std::uint8_t>(60 + n));
+  const auto voices = engine.voice_allocator().voices();
+  std::vector<Voice> wide(voices.begin(), voices.end());
+  std::vector<Voice> narrow = wide;
+  std::array<voice::StereoFrame, 16> wide_peaks{};
+  std::array<voice::StereoFrame, 16> narrow_peaks{};
+  for (int block = 0; block < 120; ++block) {
+    if (block == 30)
+      for (int v : {2, 6, 7, 9}) {
+        wide[v].release();
+        narrow[v].release();
+      }
+    std::array<voice::StereoFrame, 100> wide_out{};
+    std::array<voice::StereoFrame, 100> narrow_out{};
+    voice_bank::render(wide, wide_out, wide_peaks);
+    voice_bank::render_narrow(narrow, narrow_out, narrow_peaks);
+    for (std::size_t i = 0; i < wide_out.size(); ++i) {
+      ASSERT_EQ(wide_out[i].left, narrow_out[i].left) << "block " << block << " frame " << i;
+      ASSERT_EQ(wide_out[i].right, narrow_out[i].right) << "block " << block << " frame " << i;
+    }
+  }
+  for (std::size_t v = 0; v < wide.size(); ++v) {
+    EXPECT_EQ(wide[v].state, narrow[v].state) << v;
+    EXPECT_EQ(wide_peaks[v].left, narrow_peaks[v].left) << v;
+    EXPECT_EQ(wide[v].filter_state.z1, narrow[v].filter_state.z1) << v;
+    EXPECT_EQ(wide[v].amp_envelope.level(), narrow[v].amp_envelope.level()) << v;
+  }
+  EXPECT_EQ(wide[7].state, voice::VoiceState::Idle);  // its short release has ended
 }
 
 TEST_F(Engine, RendersSixteenVoicesWithoutAllocating) {
