@@ -9,6 +9,7 @@
 #include <thread>
 #include <utility>
 
+#include "audio/error_relay.hpp"
 #include "audio/jack_watch.hpp"
 #include "log.hpp"
 
@@ -85,13 +86,36 @@ class RtAudioStream;
 // Errors raised on a thread inside a stream's callback or one of its calls go to that stream;
 // RtAudio's error callback carries no pointer of ours.
 thread_local RtAudioStream* current_stream = nullptr;
+// True on a stream's render thread, whose errors must not be logged there.
+thread_local bool on_render_thread = false;
+// Set on the thread that starts a stream: its errors there are why the start failed. The render
+// thread may already run by then, and its errors still go to the stream.
+thread_local std::string* start_failure = nullptr;
+
+// Points a thread-local slot at `value` for one scope.
+template <class T>
+class ScopedSlot {
+ public:
+  ScopedSlot(T*& slot, T* value) : slot_(slot), previous_(std::exchange(slot, value)) {}
+  ~ScopedSlot() { slot_ = previous_; }
+  ScopedSlot(const ScopedSlot&) = delete;
+  ScopedSlot& operator=(const ScopedSlot&) = delete;
+
+ private:
+  T*& slot_;
+  T* previous_;
+};
 
 class RtAudioStream final : public host::OutputStream {
  public:
   // `audio` is a fresh RtAudio without a stream, `device` its number for the device.
   RtAudioStream(std::unique_ptr<RtAudio> audio, unsigned int device, const StreamConfig& config,
                 std::unique_ptr<host::StreamClient> client)
-      : audio_(std::move(audio)), client_(std::move(client)), samples_per_frame_(config.channels) {
+      : audio_(std::move(audio)),
+        client_(std::move(client)),
+        relay_(std::make_unique<error_relay::ErrorRelay>(
+            [this](std::string_view text, bool device_lost) { client_->error(text, device_lost); })),
+        samples_per_frame_(config.channels) {
     RtAudio::StreamParameters output{device, config.channels, 0};
     RtAudio::StreamOptions options;
     options.streamName = stream_name;
@@ -108,51 +132,58 @@ class RtAudioStream final : public host::OutputStream {
 
   ~RtAudioStream() override {
     if (jack_ && jack_->server_gone()) wait_for_jack_close();
-    const Route route(this);
+    const ScopedSlot route(current_stream, this);
     try {
       if (audio_->isStreamRunning()) audio_->stopStream();
       if (audio_->isStreamOpen()) audio_->closeStream();
     } catch (const RtAudioError&) {
     }
     audio_.reset();  // no callback runs past here
+    relay_.reset();
     jack_.reset();
   }
 
   Result<void> play() override {
-    const Route route(this);
-    starting_ = true;
-    start_failure_.clear();
-    try {
-      audio_->startStream();
-    } catch (const RtAudioError& error) {
-      start_failure_ = error.what();
+    const ScopedSlot route(current_stream, this);
+    std::string failure;
+    {
+      const ScopedSlot sink(start_failure, &failure);
+      try {
+        audio_->startStream();
+      } catch (const RtAudioError& error) {
+        failure = error.what();
+      }
     }
-    starting_ = false;
-    if (audio_->isStreamRunning()) return {};
-    return fail(start_failure_.empty() ? "the audio stream did not start" : start_failure_);
+    if (audio_->isStreamRunning()) {
+      // A warning that did not stop the start is still a stream error.
+      if (!failure.empty()) client_->error(failure, false);
+      return {};
+    }
+    return fail(failure.empty() ? "the audio stream did not start" : failure);
   }
 
  private:
-  struct Route {
-    explicit Route(RtAudioStream* stream) : previous(std::exchange(current_stream, stream)) {}
-    ~Route() { current_stream = previous; }
-    RtAudioStream* previous;
-  };
-
   static int render_callback(void* output, void*, unsigned int frames, double, RtAudioStreamStatus,
                              void* self) {
     auto& stream = *static_cast<RtAudioStream*>(self);
     current_stream = &stream;
+    on_render_thread = true;
     const bool playing =
-        stream.client_->render(output, std::size_t{frames} * stream.samples_per_frame_);
+        stream.client_->render(output, std::size_t{frames} * stream.samples_per_frame_) &&
+        !stream.lost_on_render_thread_;
     return playing ? 0 : 2;  // 2: RtAudio aborts the stream
   }
 
   static void error_callback(RtAudioError::Type type, const std::string& text) {
-    if (current_stream == nullptr) {
+    if (start_failure != nullptr) {
+      *start_failure = text;
+    } else if (current_stream == nullptr) {
       log::target("quorvelan::audio::engine")->error("Audio stream error: {}", text);
-    } else if (current_stream->starting_) {
-      current_stream->start_failure_ = text;
+    } else if (on_render_thread) {
+      // The client hears of it a moment later; the stream stops at once all the same.
+      const bool lost = reports_lost_device(type, text);
+      if (lost) current_stream->lost_on_render_thread_ = true;
+      current_stream->relay_->post(text, lost);
     } else {
       current_stream->client_->error(text, reports_lost_device(type, text));
     }
@@ -169,10 +200,10 @@ class RtAudioStream final : public host::OutputStream {
 
   std::unique_ptr<RtAudio> audio_;
   std::unique_ptr<host::StreamClient> client_;
+  std::unique_ptr<error_relay::ErrorRelay> relay_;
   std::unique_ptr<jack_watch::JackWatch> jack_;
   std::size_t samples_per_frame_;
-  bool starting_ = false;
-  std::string start_failure_;
+  bool lost_on_render_thread_ = false;  // only the render thread touches it
 };
 
 // RtAudio numbers devices by their place in a fresh enumeration, which shifts whenever a JACK

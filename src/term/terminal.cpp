@@ -11,11 +11,21 @@ namespace quorvelan::term {
 
 Terminal::Terminal(int fd) : fd_(fd) {}
 
+Terminal::~Terminal() {
+  if (cursor_hidden_) (void)show_cursor(fd_);
+}
+
 Result<void> Terminal::draw(const std::function<void(Buffer&)>& render) {
   const auto size = terminal_size(fd_);
   if (!size) return std::unexpected(size.error().context("Failed to draw the screen"));
   Buffer next(Rect{0, 0, size->width, size->height});
   render(next);
+  if (!cursor_hidden_) {
+    if (auto hidden = hide_cursor(fd_); !hidden) {
+      return std::unexpected(hidden.error().context("Failed to draw the screen"));
+    }
+    cursor_hidden_ = true;
+  }
 
   std::string bytes;
   if (previous_.area() != next.area()) {

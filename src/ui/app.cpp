@@ -95,10 +95,6 @@ App::App(AppParts parts)
   effects = sequencer::types::starting_effects_params();
 }
 
-App::~App() {
-  if (terminal) (void)term::show_cursor(STDOUT_FILENO);
-}
-
 Result<void> App::start_and_run() {
   auto [audio_tx, audio_rx] = messages::make_audio_ring();
   auto [feedback_tx, feedback_rx] = messages::make_feedback_ring();

@@ -75,7 +75,6 @@ class App {
  public:
   explicit App(AppParts parts);
   App(App&&) = default;
-  ~App();
 
   // Builds the whole state in start-up order (audio, terminal, MIDI, starter pattern, lists)
   // and runs the main loop until the user quits or the terminal fails.

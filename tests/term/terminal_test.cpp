@@ -8,6 +8,8 @@ namespace quorvelan::term {
 namespace {
 
 constexpr const char* clear_screen = "\x1b[0m\x1b[2J";
+constexpr const char* hide_cursor = "\x1b[?25l";
+constexpr const char* show_cursor = "\x1b[?25h";
 
 TEST(Terminal, FirstFrameClearsThenOnlyChangesAreWritten) {
   test_support::Pty pty(6, 2);
@@ -16,11 +18,24 @@ TEST(Terminal, FirstFrameClearsThenOnlyChangesAreWritten) {
     return terminal.draw([&](Buffer& frame) { frame.set_string(0, 1, text, 6, Style{}); });
   };
   ASSERT_TRUE(draw_text("abc"));
-  EXPECT_EQ(pty.drawn(), std::string(clear_screen) + "\x1b[2;1H\x1b[0mabc\x1b[0m");
+  EXPECT_EQ(pty.drawn(), std::string(hide_cursor) + clear_screen + "\x1b[2;1H\x1b[0mabc\x1b[0m");
   ASSERT_TRUE(draw_text("abc"));
   EXPECT_EQ(pty.drawn(), "");
   ASSERT_TRUE(draw_text("abd"));
   EXPECT_EQ(pty.drawn(), "\x1b[2;3H\x1b[0md\x1b[0m");
+}
+
+TEST(Terminal, TheCursorIsHiddenWhileDrawingAndShownAgainAfterwards) {
+  test_support::Pty pty(6, 2);
+  {
+    Terminal terminal(pty.terminal());
+    ASSERT_TRUE(terminal.draw([](Buffer&) {}));
+    ASSERT_TRUE(terminal.draw([](Buffer& frame) { frame.set_string(0, 0, "x", 6, Style{}); }));
+    const std::string drawn = pty.drawn();
+    EXPECT_EQ(drawn.find(hide_cursor), 0u);
+    EXPECT_EQ(drawn.find(hide_cursor, 1), std::string::npos);  // once, not on every frame
+  }
+  EXPECT_EQ(pty.drawn(), show_cursor);
 }
 
 TEST(Terminal, ASizeChangeClearsAndRepaintsEverything) {
