@@ -9,8 +9,6 @@
 
 namespace quorvelan::synth::lanes {
 
-inline constexpr int kLaneCount = 4;
-
 using Lanes = float __attribute__((vector_size(16)));
 using LaneInts = std::int32_t __attribute__((vector_size(16)));
 using LaneMask = LaneInts;
@@ -44,8 +42,6 @@ template <class V>
 }
 inline float abs(float x) { return x < 0.0f ? -x : x; }
 
-inline Lanes broadcast(float x) { return Lanes{} + x; }
-
 // Truncation toward zero. Magnitudes of 2^23 and above are whole already and pass unchanged,
 // as do NaN and infinities, so no lane converts out of the integer range.
 template <class V>
@@ -67,26 +63,26 @@ template <class V>
 [[gnu::always_inline]] inline V tanh(V x) {
   const V a = abs(x);
   const V z = x * x;
-  const V near_zero =
-      ((((-5.70498872745e-3f * z + 2.06390887954e-2f) * z - 5.37397155531e-2f) * z +
-        1.33314422036e-1f) *
-           z -
-       3.33332819422e-1f) *
-          z * x +
-      x;
+  const V near_zero = ((((-5.70498872745e-3f * z + 2.06390887954e-2f) * z - 5.37397155531e-2f) * z +
+                        1.33314422036e-1f) *
+                           z -
+                       3.33332819422e-1f) *
+                          z * x +
+                      x;
   // e^y for y = 2|x| in 0..20 (above |x| = 10 the result rounds to 1): y = n ln 2 + r.
   const V y = 2.0f * (a < 10.0f ? a : 10.0f);
-  const IntsOf<V> n = __builtin_convertvector(y * 1.44269504088896341f + 0.5f, IntsOf<V>);  // y >= 0
+  const IntsOf<V> n =
+      __builtin_convertvector(y * 1.44269504088896341f + 0.5f, IntsOf<V>);  // y >= 0
   const V n_float = __builtin_convertvector(n, V);
   const V r = (y - n_float * 0.693359375f) - n_float * -2.12194440e-4f;
   const V p = (((((1.9875691500e-4f * r + 1.3981999507e-3f) * r + 8.3334519073e-3f) * r +
-                     4.1665795894e-2f) *
-                        r +
-                    1.6666665459e-1f) *
-                       r +
-                   5.0000001201e-1f) *
-                      r * r +
-                  r + 1.0f;
+                 4.1665795894e-2f) *
+                    r +
+                1.6666665459e-1f) *
+                   r +
+               5.0000001201e-1f) *
+                  r * r +
+              r + 1.0f;
   const V scale = __builtin_bit_cast(V, (n + 127) << 23);
   const V far = 1.0f - 2.0f / (p * scale + 1.0f);
   const V far_signed = x < 0.0f ? -far : far;

@@ -94,9 +94,9 @@ struct FrameEnvelopes {
 
 // Up to four or eight voices (the width of `V`), one per lane, for the length of one render:
 // loaded from the voices, rendered, and stored back. Every member inlines into the render of
-// one width, which compiles it for its vector unit. Each chunk is rendered stage by stage (envelopes, operators,
-// drive, then filter and output) rather than frame by frame, so that the long arithmetic of
-// one frame overlaps that of the next.
+// one width, which compiles it for its vector unit. Each chunk is rendered stage by stage
+// (envelopes, operators, drive, then filter and output) rather than frame by frame, so that the
+// long arithmetic of one frame overlaps that of the next.
 template <class V>
 class VoiceLanes {
   using Mask = lanes::IntsOf<V>;
@@ -371,7 +371,7 @@ inline V VoiceLanes<V>::filter(V x, const FrameEnvelopes<V>& envelopes) {
   const Mask alive = envelopes.alive;
   const V swept = clamp_unit(cutoff_ + envelopes.filter * env_amount_);
   const Mask recompute = alive & (swept < filter::kOpenCutoff) &
-                             (lanes::abs(swept - last_cutoff_) > kCutoffRecomputeStep);
+                         (lanes::abs(swept - last_cutoff_) > kCutoffRecomputeStep);
   if (lanes::any(recompute)) {
     for (int lane = 0; lane < count_; ++lane) {
       if (!recompute[lane]) continue;
@@ -391,8 +391,7 @@ inline V VoiceLanes<V>::filter(V x, const FrameEnvelopes<V>& envelopes) {
 }
 
 template <class V>
-inline void VoiceLanes<V>::render(std::span<StereoFrame> out,
-                                  std::span<StereoFrame* const> peaks) {
+inline void VoiceLanes<V>::render(std::span<StereoFrame> out, std::span<StereoFrame* const> peaks) {
   const auto& sine = wavetable::sine_point_table();
   V peak_left{};
   V peak_right{};

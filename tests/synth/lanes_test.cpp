@@ -19,7 +19,7 @@ TEST(Lanes, TruncateAndFloorMatchTheScalarFunctions) {
   for (const Lanes& x : values) {
     const Lanes t = truncate(x);
     const Lanes f = floor(x);
-    for (int lane = 0; lane < kLaneCount; ++lane) {
+    for (int lane = 0; lane < kWidth<Lanes>; ++lane) {
       EXPECT_EQ(t[lane], std::trunc(x[lane])) << x[lane];
       EXPECT_EQ(f[lane], std::floor(x[lane])) << x[lane];
     }
@@ -33,7 +33,7 @@ TEST(Lanes, TruncateAndFloorMatchTheScalarFunctions) {
 TEST(Lanes, TanhIsWithinTwoUnitsInTheLastPlace) {
   float worst = 0.0f;
   for (float x = -12.0f; x < 12.0f; x += 0.00123f) {
-    const float got = tanh(broadcast(x))[0];
+    const float got = tanh(Lanes{x, x, x, x})[0];
     const float want = std::tanh(x);
     const float ulp = std::nextafter(std::fabs(want), 2.0f) - std::fabs(want);
     worst = std::max(worst, std::fabs(got - want) / ulp);
@@ -48,7 +48,7 @@ TEST(Lanes, TanhIsWithinTwoUnitsInTheLastPlace) {
 
 TEST(Lanes, AnySeesASingleLane) {
   EXPECT_FALSE(any(LaneMask{}));
-  for (int lane = 0; lane < kLaneCount; ++lane) {
+  for (int lane = 0; lane < kWidth<Lanes>; ++lane) {
     LaneMask mask{};
     mask[lane] = -1;
     EXPECT_TRUE(any(mask)) << lane;

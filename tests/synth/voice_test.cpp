@@ -50,7 +50,7 @@ TEST(SineTable, HoldsOneCycleAndInterpolatesAnyPhase) {
   const lanes::Lanes phases[] = {{0.0f, 0.123f, 0.5f, 0.999f}, {2.25f, -0.3f, -7.8f, -0.0001f}};
   for (const auto& phase : phases) {
     const lanes::Lanes sine = wavetable::sine_at(wavetable::sine_point_table(), phase);
-    for (int lane = 0; lane < lanes::kLaneCount; ++lane)
+    for (int lane = 0; lane < lanes::kWidth<lanes::Lanes>; ++lane)
       EXPECT_NEAR(sine[lane], std::sin(2.0 * std::numbers::pi * phase[lane]), 2e-5) << phase[lane];
   }
 }
