@@ -103,9 +103,12 @@ class VoiceLanes {
   static constexpr int kWidth = lanes::kWidth<V>;
 
  public:
-  [[gnu::always_inline]] explicit VoiceLanes(std::span<Voice> voices);
+  // `voices` are sounding ones, at most one per lane.
+  [[gnu::always_inline]] explicit VoiceLanes(std::span<Voice* const> voices);
 
-  [[gnu::always_inline]] void render(std::span<StereoFrame> out, std::span<StereoFrame> peaks);
+  // `peaks` go with the voices, one for each.
+  [[gnu::always_inline]] void render(std::span<StereoFrame> out,
+                                     std::span<StereoFrame* const> peaks);
 
  private:
   [[gnu::always_inline]] void load(int lane, Voice& voice);
@@ -171,10 +174,11 @@ class VoiceLanes {
 };
 
 template <class V>
-inline VoiceLanes<V>::VoiceLanes(std::span<Voice> voices) : count_(static_cast<int>(voices.size())) {
+inline VoiceLanes<V>::VoiceLanes(std::span<Voice* const> voices)
+    : count_(static_cast<int>(voices.size())) {
   for (int lane = 0; lane < count_; ++lane) {
-    voices_[lane] = &voices[lane];
-    if (voices[lane].state != VoiceState::Idle) load(lane, voices[lane]);
+    voices_[lane] = voices[lane];
+    load(lane, *voices[lane]);
   }
 }
 
@@ -387,9 +391,8 @@ inline V VoiceLanes<V>::filter(V x, const FrameEnvelopes<V>& envelopes) {
 }
 
 template <class V>
-inline void VoiceLanes<V>::render(std::span<StereoFrame> out, std::span<StereoFrame> peaks) {
-  const Mask loaded = alive_;
-  if (!lanes::any(loaded)) return;
+inline void VoiceLanes<V>::render(std::span<StereoFrame> out,
+                                  std::span<StereoFrame* const> peaks) {
   const auto& sine = wavetable::sine_point_table();
   V peak_left{};
   V peak_right{};
@@ -425,10 +428,9 @@ inline void VoiceLanes<V>::render(std::span<StereoFrame> out, std::span<StereoFr
     if (rendered < length) break;
   }
   for (int lane = 0; lane < count_; ++lane) {
-    if (!loaded[lane]) continue;
     store(lane, *voices_[lane]);
-    peaks[lane].left = std::max(peaks[lane].left, peak_left[lane]);
-    peaks[lane].right = std::max(peaks[lane].right, peak_right[lane]);
+    peaks[lane]->left = std::max(peaks[lane]->left, peak_left[lane]);
+    peaks[lane]->right = std::max(peaks[lane]->right, peak_right[lane]);
   }
 }
 
@@ -436,11 +438,23 @@ template <class V>
 [[gnu::always_inline]] inline void render_in_groups(std::span<Voice> voices,
                                                     std::span<StereoFrame> out,
                                                     std::span<StereoFrame> peaks) {
+  // Only the sounding voices fill lanes, taken in voice order so that every frame still sums
+  // them in that order; Idle voices would add nothing.
   constexpr std::size_t kWidth = lanes::kWidth<V>;
-  for (std::size_t first = 0; first < voices.size(); first += kWidth) {
-    const std::size_t count = std::min(kWidth, voices.size() - first);
-    VoiceLanes<V>(voices.subspan(first, count)).render(out, peaks.subspan(first, count));
+  std::array<Voice*, kWidth> group;
+  std::array<StereoFrame*, kWidth> group_peaks;
+  std::size_t count = 0;
+  auto render_group = [&]() __attribute__((always_inline)) {
+    VoiceLanes<V>(std::span(group).first(count)).render(out, std::span(group_peaks).first(count));
+    count = 0;
+  };
+  for (std::size_t v = 0; v < voices.size(); ++v) {
+    if (voices[v].state == VoiceState::Idle) continue;
+    group[count] = &voices[v];
+    group_peaks[count] = &peaks[v];
+    if (++count == kWidth) render_group();
   }
+  if (count > 0) render_group();
 }
 
 #if defined(__x86_64__)
