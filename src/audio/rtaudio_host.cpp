@@ -266,8 +266,11 @@ class RtAudioHost final : public host::Host {
       unsigned int frames = buffer_frames;
       test.openStream(&output, nullptr, rtaudio_format(config.format), config.sample_rate, &frames,
                       &discard_callback, nullptr, &options);
+      // RtAudio's ALSA back end settles for the nearest rate the card offers; a stream at
+      // another rate than the one rendered for would play out of tune.
+      const bool exact_rate = test.getStreamSampleRate() == config.sample_rate;
       test.closeStream();
-      return true;
+      return exact_rate;
     } catch (const RtAudioError&) {
       return false;
     }
