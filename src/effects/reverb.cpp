@@ -145,8 +145,8 @@ void PlateReverb::render(std::span<Frame> frames) {
 
     const float wet_left = 0.6f * a + 0.4f * t2;
     const float wet_right = 0.6f * b + 0.4f * damping_state_b_;
-    frame.left = wet_left * mix_ + frame.left * (1.0f - mix_);
-    frame.right = wet_right * mix_ + frame.right * (1.0f - mix_);
+    frame.left = blend(frame.left, wet_left, mix_);
+    frame.right = blend(frame.right, wet_right, mix_);
   }
 }
 
