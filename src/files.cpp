@@ -117,16 +117,9 @@ std::string debug_path(const fs::path& path) {
           text += static_cast<char>(c);
         } else {
           // Keep whole UTF-8 characters; show stray bytes by value.
-          std::size_t end = at + 1;
-          while (end < bytes.size() && end - at < 4 &&
-                 (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80)
-            ++end;
-          for (; end > at; --end) {
-            if (utf8::is_valid(bytes.substr(at, end - at))) break;
-          }
-          if (end > at) {
-            text.append(bytes.substr(at, end - at));
-            at = end - 1;
+          if (std::size_t length = utf8::character_length(bytes, at); length > 0) {
+            text.append(bytes.substr(at, length));
+            at += length - 1;
           } else {
             text += fmt::format("\\x{:02X}", c);
           }
