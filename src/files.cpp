@@ -5,9 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <system_error>
 
 #include "utf8.hpp"
@@ -115,16 +117,9 @@ std::string debug_path(const fs::path& path) {
           text += static_cast<char>(c);
         } else {
           // Keep whole UTF-8 characters; show stray bytes by value.
-          std::size_t end = at + 1;
-          while (end < bytes.size() && end - at < 4 &&
-                 (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80)
-            ++end;
-          for (; end > at; --end) {
-            if (utf8::is_valid(bytes.substr(at, end - at))) break;
-          }
-          if (end > at) {
-            text.append(bytes.substr(at, end - at));
-            at = end - 1;
+          if (std::size_t length = utf8::character_length(bytes, at); length > 0) {
+            text.append(bytes.substr(at, length));
+            at += length - 1;
           } else {
             text += fmt::format("\\x{:02X}", c);
           }
@@ -134,7 +129,7 @@ std::string debug_path(const fs::path& path) {
   return text + "\"";
 }
 
-Result<std::string> read_text(const fs::path& path) {
+Result<std::string> read_prefix(const fs::path& path, std::size_t limit) {
   // Opened without blocking and checked before reading: a FIFO or device under a listed name
   // would otherwise hang the program. A folder still fails with the file system's own error.
   Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -147,8 +142,8 @@ Result<std::string> read_text(const fs::path& path) {
     return fail(fmt::format("cannot read {}: not a regular file", debug_path(path)));
   std::string bytes;
   char buffer[65536];
-  while (true) {
-    ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+  while (bytes.size() < limit) {
+    ssize_t count = ::read(fd.get(), buffer, std::min(sizeof buffer, limit - bytes.size()));
     if (count == 0) break;
     if (count < 0) {
       if (errno == EINTR) continue;
@@ -156,7 +151,12 @@ Result<std::string> read_text(const fs::path& path) {
     }
     bytes.append(buffer, static_cast<std::size_t>(count));
   }
-  if (!utf8::is_valid(bytes)) {
+  return bytes;
+}
+
+Result<std::string> read_text(const fs::path& path) {
+  auto bytes = read_prefix(path, std::numeric_limits<std::size_t>::max());
+  if (bytes && !utf8::is_valid(*bytes)) {
     return fail(
         fmt::format("cannot read {}: stream did not contain valid UTF-8", debug_path(path)));
   }

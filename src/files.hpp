@@ -1,6 +1,7 @@
 #pragma once
 // Whole-file reads and crash-safe whole-file writes of the user's data.
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -12,6 +13,10 @@ namespace quorvelan::files {
 // The path as log lines show it: in double quotes, with quotes, backslashes and control
 // characters escaped, and bytes that are not UTF-8 as \xNN.
 std::string debug_path(const std::filesystem::path& path);
+
+// At most the first `limit` bytes of the file. Only a regular file (links followed) is read, so a
+// FIFO or a device under the name never blocks the caller.
+Result<std::string> read_prefix(const std::filesystem::path& path, std::size_t limit);
 
 // The whole file, which must be UTF-8 text.
 Result<std::string> read_text(const std::filesystem::path& path);

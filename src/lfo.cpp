@@ -12,6 +12,12 @@ namespace quorvelan::lfo {
 
 namespace {
 
+// The editor's ranges, which a stored configuration and a modulating LFO both keep to.
+constexpr float kMinRate = 0.01f;
+constexpr float kMaxRate = 50.0f;
+constexpr float kMinDepth = -1.0f;
+constexpr float kMaxDepth = 1.0f;
+
 struct TargetBytes {
   std::uint8_t a = 0;
   std::uint8_t b = 0;
@@ -55,8 +61,8 @@ std::uint32_t ModTarget::key() const {
 }
 
 void normalize(LfoConfig& config) {
-  config.rate = clamp_finite(config.rate, 0.01f, 50.0f);
-  config.depth = clamp_finite(config.depth, -1.0f, 1.0f);
+  config.rate = clamp_finite(config.rate, kMinRate, kMaxRate);
+  config.depth = clamp_finite(config.depth, kMinDepth, kMaxDepth);
   config.base_value = std::isfinite(config.base_value) ? config.base_value : 0.0f;
   config.sync_division = clamp_finite(config.sync_division, kSyncDivisions.back().quarter_notes,
                                       kSyncDivisions.front().quarter_notes);
@@ -150,8 +156,8 @@ struct PendingWrite {
 using PendingWrites = std::array<std::optional<PendingWrite>, kLfoCount>;
 
 void apply_pending(LfoConfig& config, const PendingWrite& write) {
-  if (write.param == 0) config.rate = std::clamp(write.value, 0.01f, 50.0f);
-  if (write.param == 1) config.depth = std::clamp(write.value, -1.0f, 1.0f);
+  if (write.param == 0) config.rate = std::clamp(write.value, kMinRate, kMaxRate);
+  if (write.param == 1) config.depth = std::clamp(write.value, kMinDepth, kMaxDepth);
 }
 
 // Writes LFO `lfo`'s value into its target, within the target's limits.

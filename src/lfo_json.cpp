@@ -3,17 +3,17 @@
 #include <array>
 #include <variant>
 
+#include "effects/rack.hpp"
 #include "json/record.hpp"
 #include "json/variant.hpp"
+#include "sequencer/pattern.hpp"
+#include "synth/params.hpp"
 
 namespace quorvelan::lfo_json {
 namespace {
 
 using lfo::ModTarget;
 
-constexpr std::uint8_t kTrackCount = 4;
-constexpr std::uint8_t kSynthParamCount = 55;
-constexpr std::uint8_t kSendCount = 3;
 constexpr std::uint8_t kLfoParamCount = 2;  // rate, depth
 // The parameters of each effect index: chorus, delay, reverb, overdrive, reverb feeds, DJ filter.
 constexpr std::array<std::uint8_t, 6> kEffectParamCounts{3, 4, 4, 3, 2, 2};
@@ -21,12 +21,12 @@ constexpr std::array<std::uint8_t, 6> kEffectParamCounts{3, 4, 4, 3, 2, 2};
 struct TargetExists {
   bool operator()(ModTarget::None) const { return true; }
   bool operator()(ModTarget::SynthParam t) const {
-    return t.track < kTrackCount && t.param_id < kSynthParamCount;
+    return t.track < sequencer::pattern::kTrackCount && t.param_id < synth::params::kParamCount;
   }
   bool operator()(ModTarget::EffectParam t) const {
     return t.effect < kEffectParamCounts.size() && t.param < kEffectParamCounts[t.effect];
   }
-  bool operator()(ModTarget::SendLevel t) const { return t.send < kSendCount; }
+  bool operator()(ModTarget::SendLevel t) const { return t.send < effects::rack::kSendBusCount; }
   bool operator()(ModTarget::LfoParam t) const {
     return t.lfo < lfo::kLfoCount && t.param < kLfoParamCount;
   }

@@ -49,6 +49,11 @@ bool is_valid(std::string_view bytes) {
   return true;
 }
 
+std::size_t character_length(std::string_view bytes, std::size_t at) {
+  std::ptrdiff_t length = sequence_at(bytes, at);
+  return length > 0 ? static_cast<std::size_t>(length) : 0;
+}
+
 std::string to_valid(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size());

@@ -1,7 +1,6 @@
 #include "audio/engine.hpp"
 
 #include <fmt/format.h>
-#include <utf8proc.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,6 +12,7 @@
 #include "audio/sound_cards.hpp"
 #include "audio/stream_renderer.hpp"
 #include "log.hpp"
+#include "utf8.hpp"
 
 namespace quorvelan::audio::engine {
 namespace {
@@ -21,22 +21,9 @@ constexpr std::string_view default_device_name = "default";
 
 std::shared_ptr<spdlog::logger> logger() { return log::target("quorvelan::audio::engine"); }
 
-bool valid_utf8(std::string_view text) {
-  auto bytes = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
-  auto left = static_cast<utf8proc_ssize_t>(text.size());
-  while (left > 0) {
-    utf8proc_int32_t code_point = 0;
-    const auto length = utf8proc_iterate(bytes, left, &code_point);
-    if (length <= 0) return false;
-    bytes += length;
-    left -= length;
-  }
-  return true;
-}
-
 bool gamepad_mode() {
   const char* value = std::getenv("QUORVELAN_GAMEPAD");
-  return value != nullptr && valid_utf8(value);
+  return value != nullptr && utf8::is_valid(value);
 }
 
 // A gamepad set-up starts on the card's own "sysdefault" device rather than a sound server.

@@ -58,6 +58,18 @@ int discard_callback(void*, void*, unsigned int, double, RtAudioStreamStatus, vo
   return 2;  // test streams are never started; should one run, abort it
 }
 
+// Opens an output stream the way every stream of ours is opened, test streams included.
+void open_output(RtAudio& audio, unsigned int device, const StreamConfig& config,
+                 RtAudioCallback callback, void* user_data,
+                 RtAudioErrorCallback error_callback = nullptr) {
+  RtAudio::StreamParameters output{device, config.channels, 0};
+  RtAudio::StreamOptions options;
+  options.streamName = stream_name;
+  unsigned int frames = buffer_frames;
+  audio.openStream(&output, nullptr, rtaudio_format(config.format), config.sample_rate, &frames,
+                   callback, user_data, &options, error_callback);
+}
+
 RtAudio::Api choose_api() {
 #if defined(__APPLE__)
   return RtAudio::MACOSX_CORE;
@@ -116,13 +128,8 @@ class RtAudioStream final : public host::OutputStream {
         relay_(std::make_unique<error_relay::ErrorRelay>(
             [this](std::string_view text, bool device_lost) { client_->error(text, device_lost); })),
         samples_per_frame_(config.channels) {
-    RtAudio::StreamParameters output{device, config.channels, 0};
-    RtAudio::StreamOptions options;
-    options.streamName = stream_name;
-    unsigned int frames = buffer_frames;
-    audio_->openStream(&output, nullptr, rtaudio_format(config.format), config.sample_rate, &frames,
-                       &RtAudioStream::render_callback, this, &options,
-                       &RtAudioStream::error_callback);
+    open_output(*audio_, device, config, &RtAudioStream::render_callback, this,
+                &RtAudioStream::error_callback);
     if (audio_->getCurrentApi() == RtAudio::UNIX_JACK) {
       jack_ = jack_watch::JackWatch::start([this](const std::string& reason) {
         client_->error("JACK server shut down: " + reason, true);
@@ -260,12 +267,7 @@ class RtAudioHost final : public host::Host {
       RtAudio test(api_);
       const auto index = find(test, device);
       if (!index) return false;
-      RtAudio::StreamParameters output{*index, config.channels, 0};
-      RtAudio::StreamOptions options;
-      options.streamName = stream_name;
-      unsigned int frames = buffer_frames;
-      test.openStream(&output, nullptr, rtaudio_format(config.format), config.sample_rate, &frames,
-                      &discard_callback, nullptr, &options);
+      open_output(test, *index, config, &discard_callback, nullptr);
       // RtAudio's ALSA back end settles for the nearest rate the card offers; a stream at
       // another rate than the one rendered for would play out of tune.
       const bool exact_rate = test.getStreamSampleRate() == config.sample_rate;

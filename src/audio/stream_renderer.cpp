@@ -48,12 +48,16 @@ bool StreamRenderer::rendering() const {
   return channels_ > 0 && !device_lost_.load(std::memory_order_relaxed);
 }
 
-void StreamRenderer::render_f32(std::span<float> out) {
+void StreamRenderer::render_into(std::span<float> out) {
   if (rendering()) {
     state_.process(out, channels_);
   } else {
     std::ranges::fill(out, 0.0f);
   }
+}
+
+void StreamRenderer::render_f32(std::span<float> out) {
+  render_into(out);
   samples::clamp_in_place(out);
 }
 
@@ -61,9 +65,8 @@ template <class Sample>
 void StreamRenderer::render_converted(Sample* out, std::size_t count) {
   // The one allocation allowed here: the host asked for a larger buffer than ever before.
   if (scratch_.size() < count) scratch_.resize(count);
-  std::span<float> block(scratch_.data(), count);
-  std::ranges::fill(block, 0.0f);
-  if (rendering()) state_.process(block, channels_);
+  const std::span<float> block(scratch_.data(), count);
+  render_into(block);
   samples::convert(block, out);
 }
 

@@ -31,6 +31,8 @@ class StreamRenderer final : public host::StreamClient {
   [[nodiscard]] std::size_t scratch_capacity() const { return scratch_.size(); }
 
  private:
+  // The audio state's output, or silence while it cannot render.
+  void render_into(std::span<float> out);
   void render_f32(std::span<float> out);
   template <class Sample>
   void render_converted(Sample* out, std::size_t count);

@@ -78,8 +78,6 @@ class Sequencer {
   void tick_gate(std::uint8_t track, NotePlayer& player);
   void end_gate(std::uint8_t track, NotePlayer& player);
   void tick_arpeggiator(std::uint8_t track, NotePlayer& player);
-  [[nodiscard]] std::int32_t wait_before_step(const pattern::Track& track, std::uint8_t step,
-                                              float swing) const;
   // `wait` is the step's wait, `base` the same without micro-timing.
   void boundary(std::uint8_t track, std::int32_t wait, std::int32_t base, NotePlayer& player);
   [[nodiscard]] bool fires(std::uint8_t track, const pattern::Step& step);

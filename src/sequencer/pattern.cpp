@@ -60,7 +60,7 @@ void normalize(Track& track) {
 
 void normalize(Pattern& pattern) {
   for (auto& track : pattern.tracks) normalize(track);
-  pattern.bpm = clamp_finite(pattern.bpm, 20.0, 300.0);
+  pattern.bpm = clamp_finite(pattern.bpm, kMinBpm, kMaxBpm);
   pattern.swing_percent = clamp_finite(pattern.swing_percent, 0.0f, 100.0f);
   if (pattern.effects) types::normalize(*pattern.effects);
 }

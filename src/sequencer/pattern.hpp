@@ -21,6 +21,8 @@ inline constexpr std::size_t kStepCount = 64;  // steps per track; a track plays
 inline constexpr std::size_t kBaselineParamCount = 128;
 inline constexpr std::size_t kArpOffsetCount = 16;
 inline constexpr std::uint32_t kTicksPerQuarter = 96;
+inline constexpr double kMinBpm = 20.0;  // the tempo range of patterns and projects
+inline constexpr double kMaxBpm = 300.0;
 
 // The length of one step, and of one arpeggiator step.
 enum class ClockDivision : std::uint8_t {

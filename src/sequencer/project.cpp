@@ -36,13 +36,10 @@ QUORVELAN_JSON_DEFINE_CODEC(Project, kProjectForm)
 namespace quorvelan::sequencer::project {
 namespace {
 
-constexpr double kMinBpm = 20.0;
-constexpr double kMaxBpm = 300.0;
-
 auto logger() { return log::target("quorvelan::sequencer::project"); }
 
 void normalize_loaded(Project& project) {
-  project.bpm = std::clamp(project.bpm, kMinBpm, kMaxBpm);
+  project.bpm = std::clamp(project.bpm, pattern::kMinBpm, pattern::kMaxBpm);
   for (auto& pattern : project.patterns) pattern_json::normalize_loaded(pattern);
   // A current pattern past the list is kept: loading appends default patterns up to it. Only
   // the slot limit is enforced.

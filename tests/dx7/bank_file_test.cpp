@@ -8,25 +8,17 @@
 #include <vector>
 
 #include "dx7/factory.hpp"
+#include "support/temp_home.hpp"
 
 namespace quorvelan::dx7::bank_file {
 namespace {
 
 namespace fs = std::filesystem;
 
-class BankFile : public ::testing::Test {
+class BankFile : public test_support::TempHome {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("quorvelan-bank-file-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   fs::path write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    fs::path path = dir_ / name;
+    fs::path path = home() / name;
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
@@ -36,8 +28,6 @@ class BankFile : public ::testing::Test {
   static std::vector<std::uint8_t> valid_dump() {
     return {factory::ROM1B.dump.begin(), factory::ROM1B.dump.end()};
   }
-
-  fs::path dir_;
 };
 
 TEST_F(BankFile, ReadsARegularFileOrALinkToOne) {
@@ -45,8 +35,8 @@ TEST_F(BankFile, ReadsARegularFileOrALinkToOne) {
   ASSERT_TRUE(bank.has_value());
   EXPECT_EQ(*bank, factory::ROM1B.voices());
 
-  fs::create_symlink(dir_ / "a.syx", dir_ / "link.syx");
-  EXPECT_EQ(read_bank(dir_ / "link.syx"), bank);
+  fs::create_symlink(home() / "a.syx", home() / "link.syx");
+  EXPECT_EQ(read_bank(home() / "link.syx"), bank);
 }
 
 TEST_F(BankFile, ReadsOnlyTheFirstDumpOfALongerFile) {
@@ -56,24 +46,24 @@ TEST_F(BankFile, ReadsOnlyTheFirstDumpOfALongerFile) {
 }
 
 TEST_F(BankFile, GivesNothingForWhatIsNotAReadableValidDump) {
-  EXPECT_EQ(read_bank(dir_ / "missing.syx"), std::nullopt);
+  EXPECT_EQ(read_bank(home() / "missing.syx"), std::nullopt);
   EXPECT_EQ(read_bank(write("short.syx", std::vector<std::uint8_t>(100, 0xF0))), std::nullopt);
   auto corrupt = valid_dump();
   corrupt[4102] ^= 1;
   EXPECT_EQ(read_bank(write("sum.syx", corrupt)), std::nullopt);
 
-  fs::create_directory(dir_ / "folder.syx");
-  EXPECT_EQ(read_bank(dir_ / "folder.syx"), std::nullopt);
-  fs::create_symlink(dir_ / "missing.syx", dir_ / "dangling.syx");
-  EXPECT_EQ(read_bank(dir_ / "dangling.syx"), std::nullopt);
+  fs::create_directory(home() / "folder.syx");
+  EXPECT_EQ(read_bank(home() / "folder.syx"), std::nullopt);
+  fs::create_symlink(home() / "missing.syx", home() / "dangling.syx");
+  EXPECT_EQ(read_bank(home() / "dangling.syx"), std::nullopt);
 }
 
 TEST_F(BankFile, AFifoWithoutWriterIsSkippedInsteadOfBlocking) {
-  fs::path fifo = dir_ / "x.syx";
+  fs::path fifo = home() / "x.syx";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_EQ(read_bank(fifo), std::nullopt);  // would hang if the name were simply opened
-  fs::create_symlink(fifo, dir_ / "to-fifo.syx");
-  EXPECT_EQ(read_bank(dir_ / "to-fifo.syx"), std::nullopt);
+  fs::create_symlink(fifo, home() / "to-fifo.syx");
+  EXPECT_EQ(read_bank(home() / "to-fifo.syx"), std::nullopt);
 }
 
 }  // namespace
