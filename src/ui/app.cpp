@@ -99,9 +99,16 @@ Result<void> App::start_and_run() {
   auto [audio_tx, audio_rx] = messages::make_audio_ring();
   auto [feedback_tx, feedback_rx] = messages::make_feedback_ring();
 
+  // Listing the devices asks every card and logs them: do it once and open the first listed one,
+  // which is the device the engine would choose for itself.
+  auto output_devices = audio::engine::AudioEngine::list_output_devices();
+  std::optional<std::string> first_device;
+  if (!output_devices.empty() && !output_devices.front().empty()) {
+    first_device = output_devices.front();
+  }
   std::optional<audio::engine::AudioEngine> engine;
   if (auto created =
-          audio::engine::AudioEngine::create(std::nullopt, std::move(audio_rx), std::move(feedback_tx))) {
+          audio::engine::AudioEngine::create(first_device, std::move(audio_rx), std::move(feedback_tx))) {
     engine.emplace(std::move(*created));
   } else {
     log::target(kLogTarget)->info("No audio device: {}", created.error().message());
@@ -117,7 +124,7 @@ Result<void> App::start_and_run() {
       .audio_tx = std::move(audio_tx),
       .feedback_rx = std::move(feedback_rx),
       .audio_engine = std::move(engine),
-      .output_devices = audio::engine::AudioEngine::list_output_devices(),
+      .output_devices = std::move(output_devices),
       .midi_input = std::move(midi_input),
       .midi_ports = midi::native::list_midi_ports(),
       .project_list = preset::list_projects(),

@@ -133,32 +133,13 @@ float App::get_param_value(const lfo::ModTarget& target) const {
         using Target = std::decay_t<decltype(t)>;
         if constexpr (std::is_same_v<Target, lfo::ModTarget::SynthParam>) {
           if (t.track >= kTrackCount) return 0.0f;
-          const auto& p = synth_params[t.track];
-          const std::uint8_t id = t.param_id;
-          if (id < 36) {
-            const std::array arrays{&p.op_ratios, &p.op_levels,  &p.op_feedback,
-                                    &p.op_attack, &p.op_decay,   &p.op_end_level};
-            return (*arrays[id / 6])[id % 6];
+          // Pan and volume belong to the mixer strip; every other id names a patch field.
+          if (t.param_id == ids::kPan) return mixer[t.track].pan;
+          if (t.param_id == ids::kVolume) return mixer[t.track].volume;
+          for (const auto& [id, value] : ids::patch_parameters(synth_params[t.track])) {
+            if (id == t.param_id) return value;
           }
-          if (id >= ids::kOpRelease && id < ids::kOpRelease + 6) {
-            return p.op_release[id - ids::kOpRelease];
-          }
-          switch (id) {
-            case ids::kAlgorithm: return static_cast<float>(p.algorithm);
-            case ids::kMix: return p.mix;
-            case ids::kFilterCutoff: return p.filter_cutoff;
-            case ids::kFilterResonance: return p.filter_resonance;
-            case ids::kFilterType: return static_cast<float>(p.filter_type);
-            case ids::kFilterEnvAmount: return p.filter_env_depth;
-            case ids::kAmpAttack: return p.amp_attack;
-            case ids::kAmpDecay: return p.amp_decay;
-            case ids::kAmpSustain: return p.amp_sustain;
-            case ids::kAmpRelease: return p.amp_release;
-            case ids::kPan: return mixer[t.track].pan;
-            case ids::kVolume: return mixer[t.track].volume;
-            case ids::kDrive: return p.drive;
-            default: return 0.0f;
-          }
+          return 0.0f;
         } else if constexpr (std::is_same_v<Target, lfo::ModTarget::EffectParam>) {
           const auto& e = effects;
           if (t.param >= 16) return 0.0f;

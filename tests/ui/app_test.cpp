@@ -243,6 +243,30 @@ TEST(AppKeys, CopyAndPasteAPattern) {
   EXPECT_TRUE(h.app.dirty);
 }
 
+TEST(AppLfo, SynthTargetsReadThePatchFieldOrTheMixerStripOfTheirTrack) {
+  auto h = Harness::make();
+  auto& patch = h.app.synth_params[2];
+  patch.op_ratios[2] = 3.5f;
+  patch.op_end_level[5] = 0.25f;
+  patch.op_release[0] = 1.75f;
+  patch.algorithm = 7;
+  patch.drive = 0.6f;
+  h.app.mixer[2].pan = -0.5f;
+  h.app.mixer[2].volume = 0.8f;
+  auto value = [&](std::uint8_t track, std::uint8_t id) {
+    return h.app.get_param_value(lfo::ModTarget::SynthParam{track, id});
+  };
+  EXPECT_EQ(value(2, 2), 3.5f);
+  EXPECT_EQ(value(2, 35), 0.25f);
+  EXPECT_EQ(value(2, 49), 1.75f);
+  EXPECT_EQ(value(2, 36), 7.0f);
+  EXPECT_EQ(value(2, 48), 0.6f);
+  EXPECT_EQ(value(2, 46), -0.5f);
+  EXPECT_EQ(value(2, 47), 0.8f);
+  EXPECT_EQ(value(2, 55), 0.0f);
+  EXPECT_EQ(value(4, 2), 0.0f);
+}
+
 using AppProjectFiles = test_support::TempHome;
 
 TEST_F(AppProjectFiles, LoadingAProjectReplacesPatternsAndSendsEverySection) {
