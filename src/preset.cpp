@@ -184,13 +184,8 @@ std::optional<TrackSynthParams> load_user_preset(const fs::path& path) {
 std::vector<PresetBank> list_all_banks() {
   std::vector<PresetBank> banks;
   for (const auto* rom : kFactoryBanks) {
-    std::vector<std::string> names;
-    for (const auto& entry : dx7::factory::FACTORY_CATALOG.entries()) {
-      if (entry.rom == rom->id) names.push_back(entry.name);
-    }
-    if (names.empty()) continue;
     std::string id(rom->id);
-    banks.push_back({BankSource{BankSource::Factory{id}}, "DX7 " + id, std::move(names)});
+    banks.push_back({BankSource{BankSource::Factory{id}}, "DX7 " + id, voice_names(rom->voices())});
   }
 
   for (ListedFile& file : list_files(dx7_dir(), "syx")) {

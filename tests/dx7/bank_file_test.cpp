@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "dx7/factory.hpp"
@@ -19,9 +18,7 @@ class BankFile : public test_support::TempHome {
  protected:
   fs::path write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
     fs::path path = home() / name;
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+    write_file(path, {reinterpret_cast<const char*>(bytes.data()), bytes.size()});
     return path;
   }
 

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,19 +22,8 @@ class PresetBanks : public test_support::TempHome {
   fs::path dx7_dir() const { return home() / ".quorvelan" / "dx7"; }
   fs::path presets_dir() const { return home() / ".quorvelan" / "presets"; }
 
-  static void write_file(const fs::path& path, std::string_view bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-  }
-
   static std::string dump_of(const dx7::factory::FactoryBank& bank) {
     return {bank.dump.begin(), bank.dump.end()};
-  }
-
-  static std::string read_file(const fs::path& path) {
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
   }
 
   static TrackSynthParams patch(std::uint8_t algorithm, float mix) {

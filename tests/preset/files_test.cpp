@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <csignal>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "support/temp_home.hpp"
@@ -20,11 +19,6 @@ namespace fs = std::filesystem;
 
 class Files : public test_support::TempHome {
  protected:
-  static std::string contents(const fs::path& path) {
-    std::ostringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
-  }
   static std::vector<std::string> names_in(const fs::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder))
@@ -38,7 +32,7 @@ TEST_F(Files, WriteCreatesFoldersAndReplacesTheWholeFile) {
   fs::path path = home() / "a" / "b" / "song.json";
   ASSERT_TRUE(write_atomically(path, "a long first version"));
   ASSERT_TRUE(write_atomically(path, "short"));
-  EXPECT_EQ(contents(path), "short");
+  EXPECT_EQ(read_file(path), "short");
   EXPECT_EQ(names_in(path.parent_path()), std::vector<std::string>{"song.json"});
   EXPECT_EQ(read_text(path), "short");
 }
@@ -60,7 +54,7 @@ TEST_F(Files, AFailedWriteLeavesTheOldFileAndNoTemporary) {
   ASSERT_FALSE(result);
   EXPECT_EQ(result.error().message(),
             "cannot write \"" + path.string() + "\": File too large (os error 27)");
-  EXPECT_EQ(contents(path), "the only copy");
+  EXPECT_EQ(read_file(path), "the only copy");
   EXPECT_EQ(names_in(home()), std::vector<std::string>{"song.json"});
 
   // A target that cannot be replaced: the temporary file is removed again.

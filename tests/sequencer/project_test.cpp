@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <limits>
 #include <string>
 
-#include "support/log_capture.hpp"
 #include "files.hpp"
+#include "support/log_capture.hpp"
 #include "support/temp_home.hpp"
 
 namespace quorvelan::sequencer::project {
@@ -56,10 +55,6 @@ class ProjectFiles : public test_support::TempHome {
  protected:
   fs::path path(std::string_view name) const { return home() / ".quorvelan" / "projects" / name; }
   static std::string contents(const fs::path& path) { return files::read_text(path).value(); }
-  static void write(const fs::path& path, std::string_view text) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path) << text;
-  }
 };
 
 TEST_F(ProjectFiles, SaveAndLoadGiveBackTheSameProjectByteForByte) {
@@ -92,9 +87,9 @@ TEST_F(ProjectFiles, SaveAndLoadGiveBackTheSameProjectByteForByte) {
 }
 
 TEST_F(ProjectFiles, SectionsMayBeNullOrAbsent) {
-  write(path("bare.json"), project_text(1, R"(, "current_pattern": 0)"));
-  write(path("nulls.json"),
-        project_text(1, R"(, "current_pattern": 0, "synth_params": null, "effects": null,
+  write_file(path("bare.json"), project_text(1, R"(, "current_pattern": 0)"));
+  write_file(path("nulls.json"),
+             project_text(1, R"(, "current_pattern": 0, "synth_params": null, "effects": null,
                                                 "mixer": null, "lfos": null, "midi_in_channels": null)"));
   for (const char* name : {"bare.json", "nulls.json"}) {
     auto project = Project::load(path(name));
@@ -107,11 +102,11 @@ TEST_F(ProjectFiles, SectionsMayBeNullOrAbsent) {
 }
 
 TEST_F(ProjectFiles, BrokenFilesFailToLoadWithTheReason) {
-  write(path("no_current.json"), project_text(1, ""));
-  write(path("empty.json"), "");
-  write(path("blank.json"), " \n\t ");
-  write(path("trailing.json"), project_text(1, R"(, "current_pattern": 0)") + "}");
-  write(path("too_many.json"), project_text(129, R"(, "current_pattern": 0)"));
+  write_file(path("no_current.json"), project_text(1, ""));
+  write_file(path("empty.json"), "");
+  write_file(path("blank.json"), " \n\t ");
+  write_file(path("trailing.json"), project_text(1, R"(, "current_pattern": 0)") + "}");
+  write_file(path("too_many.json"), project_text(129, R"(, "current_pattern": 0)"));
   fs::create_directories(path("folder.json"));
 
   auto message = [&](const char* name) { return Project::load(path(name)).error().message(); };
@@ -125,7 +120,7 @@ TEST_F(ProjectFiles, BrokenFilesFailToLoadWithTheReason) {
   EXPECT_EQ(message("folder.json"), "cannot read " + files::debug_path(path("folder.json")) +
                                         ": Is a directory (os error 21)");
 
-  write(path("most.json"), project_text(128, R"(, "current_pattern": 127)"));
+  write_file(path("most.json"), project_text(128, R"(, "current_pattern": 127)"));
   auto most = Project::load(path("most.json"));
   ASSERT_TRUE(most) << most.error().message();
   EXPECT_EQ(most->patterns.size(), 128u);
@@ -133,12 +128,12 @@ TEST_F(ProjectFiles, BrokenFilesFailToLoadWithTheReason) {
 }
 
 TEST_F(ProjectFiles, LoadedValuesAreBroughtIntoRange) {
-  write(path("wild.json"), project_text(2, R"(, "current_pattern": 9,
+  write_file(path("wild.json"), project_text(2, R"(, "current_pattern": 9,
                          "lfos": [[false, "Sine", 1, 0, {"SynthParam": [7, 3]}, 0, true, 0, 0],
                                   [false, "Sine", 1, 0, {"SendLevel": [2]}, 0, true, 0.25, 0],
                                   [false, "Sine", 1, 0, "None", 0, false, 1, 0],
                                   [false, "Sine", 1, 0, {"LfoParam": [0, 9]}, 0, false, 1, 0]])",
-                                        "5000"));
+                                             "5000"));
   auto project = Project::load(path("wild.json"));
   ASSERT_TRUE(project) << project.error().message();
   EXPECT_EQ(project->bpm, 300.0);

@@ -6,8 +6,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <string_view>
 
 namespace test_support {
 
@@ -33,6 +36,20 @@ class TempHome : public ::testing::Test {
   }
 
   [[nodiscard]] const std::filesystem::path& home() const { return home_; }
+
+  // Writes the bytes as the whole file, creating missing folders above it.
+  static void write_file(const std::filesystem::path& path, std::string_view bytes) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+
+  // The file's bytes as they are on disk.
+  static std::string read_file(const std::filesystem::path& path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+  }
 
  private:
   std::filesystem::path home_;
