@@ -114,10 +114,13 @@ void App::apply_synth_params_for_track(std::uint8_t track) {
 
 void App::apply_effects_params() {
   for (const auto& [effect, param, field] : kEffectFields) {
+    // The ping-pong switch has no float field; it goes between the overdrive and the feeds.
+    if (effect == 4 && param == 0) {
+      audio_tx.push(
+          messages::set_effect_param(1, kDelayPingPong, effects.delay_ping_pong ? 1.0f : 0.0f));
+    }
     audio_tx.push(messages::set_effect_param(effect, param, effects.*field));
   }
-  audio_tx.push(
-      messages::set_effect_param(1, kDelayPingPong, effects.delay_ping_pong ? 1.0f : 0.0f));
 }
 
 void App::apply_mixer_state(

@@ -290,6 +290,25 @@ TEST(AppLfo, EffectTargetsReadTheirEffectsFieldAndUnknownAddressesReadZero) {
 
 using AppProjectFiles = test_support::TempHome;
 
+TEST(AppSenders, EffectSettingsGoOutInTheirFixedOrder) {
+  auto h = Harness::make();
+  h.app.effects.delay_ping_pong = true;
+  h.app.apply_effects_params();
+  std::vector<std::pair<int, int>> order;
+  float ping_pong = -1.0f;
+  for (const auto& message : h.drain_sent()) {
+    auto* param = messages::get_if<messages::AudioMessage::SetEffectParam>(message);
+    ASSERT_TRUE(param);
+    order.emplace_back(param->effect, param->param);
+    if (param->effect == 1 && param->param == 4) ping_pong = param->value;
+  }
+  const std::vector<std::pair<int, int>> expected{
+      {0, 0}, {0, 1}, {0, 2}, {1, 0}, {1, 1}, {1, 2}, {1, 3}, {2, 0}, {2, 1}, {2, 2},
+      {2, 3}, {3, 0}, {3, 1}, {3, 2}, {1, 4}, {4, 0}, {4, 1}, {5, 0}, {5, 1}};
+  EXPECT_EQ(order, expected);
+  EXPECT_EQ(ping_pong, 1.0f);
+}
+
 TEST_F(AppProjectFiles, LoadingAProjectReplacesPatternsAndSendsEverySection) {
   auto saved = Harness::make();
   saved.app.bpm = 98.0;
