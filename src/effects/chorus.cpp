@@ -10,7 +10,8 @@ namespace quorvelan::effects::chorus {
 namespace {
 constexpr float kLineSeconds = 0.05f;
 constexpr float kBaseDelaySeconds = 0.015f;
-constexpr float kMaxFeedback = 0.9f;
+// The lines feed back a fixed share of what they read: no parameter sets it.
+constexpr float kFeedback = 0.2f;
 constexpr float kTwoPi = 2.0f * std::numbers::pi_v<float>;
 }  // namespace
 
@@ -64,7 +65,6 @@ float Chorus::read(const std::vector<float>& line, float delay) const {
 }
 
 void Chorus::render(std::span<Frame> frames) {
-  const float feedback = std::clamp(feedback_, 0.0f, kMaxFeedback);
   const float phase_step = rate_ / sample_rate_;
   // Depth beyond 1 would sweep the read position out of the 50 ms line.
   const float sweep = base_delay_ * std::clamp(depth_, 0.0f, 1.0f) * 0.5f;
@@ -80,11 +80,11 @@ void Chorus::render(std::span<Frame> frames) {
     const float delayed_left = read(left_, base_delay_ + sweep * mod_left);
     const float delayed_right = read(right_, base_delay_ + sweep * mod_right);
 
-    left_[write_index_] = flush_tiny(feedback * delayed_left + frame.left);
-    right_[write_index_] = flush_tiny(feedback * delayed_right + frame.right);
+    left_[write_index_] = flush_tiny(kFeedback * delayed_left + frame.left);
+    right_[write_index_] = flush_tiny(kFeedback * delayed_right + frame.right);
 
-    frame.left = delayed_left * mix_ + frame.left * (1.0f - mix_);
-    frame.right = delayed_right * mix_ + frame.right * (1.0f - mix_);
+    frame.left = blend(frame.left, delayed_left, mix_);
+    frame.right = blend(frame.right, delayed_right, mix_);
 
     if (++write_index_ == n) write_index_ = 0;
   }

@@ -34,7 +34,6 @@ class Chorus final : public AudioEffect {
   float rate_ = 0.8f;       // Hz
   float depth_ = 0.5f;
   float mix_ = 0.3f;
-  float feedback_ = 0.2f;    // fixed: no parameter sets it
   float base_delay_ = 0.0f;  // samples, 15 ms
   float sample_rate_ = 0.0f;
 };

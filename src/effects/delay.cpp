@@ -85,8 +85,8 @@ void StereoDelay::render(std::span<Frame> frames) {
     left_[write_index_] = flush_tiny(feedback * back_left + frame.left);
     right_[write_index_] = flush_tiny(feedback * back_right + frame.right);
 
-    frame.left = delayed_left * mix_ + frame.left * (1.0f - mix_);
-    frame.right = delayed_right * mix_ + frame.right * (1.0f - mix_);
+    frame.left = blend(frame.left, delayed_left, mix_);
+    frame.right = blend(frame.right, delayed_right, mix_);
 
     if (++write_index_ == n) write_index_ = 0;
   }

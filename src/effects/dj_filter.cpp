@@ -51,13 +51,9 @@ void DjFilter::set_param(std::uint8_t index, float value) {
 // Histories are left alone, so the filter picks up where it was when it becomes active again.
 void DjFilter::rebuild() {
   const float offset = position_ - 0.5f;
-  if (std::fabs(offset) < kDeadZone) {
-    active_ = false;
-    b0_ = 1.0f;
-    b1_ = b2_ = a1_ = a2_ = 0.0f;
-    return;
-  }
-  active_ = true;
+  // Inactive, the filter is bypassed whole and its coefficients go unread.
+  active_ = std::fabs(offset) >= kDeadZone;
+  if (!active_) return;
   const bool low_pass = offset < 0.0f;
   const float cutoff_hz =
       low_pass ? kLowPassFloorHz * std::pow(kLowPassSpan, position_ / kSweepWidth)

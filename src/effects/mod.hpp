@@ -29,6 +29,11 @@ struct Frame {
   return std::fabs(value) < kFlushThreshold ? 0.0f : value;
 }
 
+// The wet signal at `mix` (0 dry .. 1 wet) over the dry one.
+[[nodiscard]] inline float blend(float dry, float wet, float mix) {
+  return wet * mix + dry * (1.0f - mix);
+}
+
 [[nodiscard]] bool all_finite(std::span<const Frame> frames);
 void silence(std::span<Frame> frames);
 

@@ -43,7 +43,7 @@ void Overdrive::set_drive(float drive) {
 
 float Overdrive::shape(float input, float& state, float tone) const {
   state = flush_tiny(saturate(gain_ * input) * (1.0f - tone) + state * tone);
-  const float output = state * makeup_ * mix_ + input * (1.0f - mix_);
+  const float output = blend(input, state * makeup_, mix_);
   if (std::isfinite(output)) return output;
   // A non-finite input or an absurd drive that overflows the shaper: start the filter afresh
   // and let nothing through.

@@ -67,8 +67,7 @@ Frame EffectRack::master(Frame dry, std::size_t index) {
     x.left += bus.buffer[index].left * bus.return_level;
     x.right += bus.buffer[index].right * bus.return_level;
   }
-  if (overdrive_.is_engaged()) x = overdrive_.process(x);
-  if (dj_filter_.is_active()) x = dj_filter_.process(x);
+  x = dj_filter_.process(overdrive_.process(x));
   // Whatever went wrong upstream, no NaN or infinity goes on to the device.
   if (!std::isfinite(x.left) || !std::isfinite(x.right)) return Frame{};
   return x;

@@ -94,8 +94,7 @@ void PlateReverb::set_param(std::uint8_t index, float value) {
       decay_ = value;
       break;
     case kDamping:
-      damping_a_ = value;
-      damping_b_ = value;
+      damping_ = value;
       break;
     case kMix:
       mix_ = value;
@@ -125,8 +124,7 @@ float PlateReverb::read_pre_delay(float input) {
 
 void PlateReverb::render(std::span<Frame> frames) {
   const float decay = stable_gain(decay_);
-  const float damping_a = stable_gain(damping_a_);
-  const float damping_b = stable_gain(damping_b_);
+  const float damping = stable_gain(damping_);
 
   for (Frame& frame : frames) {
     const float pre_delayed = read_pre_delay((frame.left + frame.right) * 0.5f);
@@ -138,17 +136,17 @@ void PlateReverb::render(std::span<Frame> frames) {
     const float t2 = tank_delay_2_.output();
 
     const float a = tank_delay_1_.process(tank_allpass_1_.process(diffused + decay * t4));
-    damping_state_a_ = flush_tiny(a * (1.0f - damping_a) + damping_a * damping_state_a_);
+    damping_state_a_ = flush_tiny(a * (1.0f - damping) + damping * damping_state_a_);
     tank_delay_2_.process(decay * damping_state_a_);
 
     const float b = tank_delay_3_.process(tank_allpass_2_.process(diffused + decay * t2));
-    damping_state_b_ = flush_tiny(b * (1.0f - damping_b) + damping_b * damping_state_b_);
+    damping_state_b_ = flush_tiny(b * (1.0f - damping) + damping * damping_state_b_);
     tank_delay_4_.process(decay * damping_state_b_);
 
     const float wet_left = 0.6f * a + 0.4f * t2;
     const float wet_right = 0.6f * b + 0.4f * damping_state_b_;
-    frame.left = wet_left * mix_ + frame.left * (1.0f - mix_);
-    frame.right = wet_right * mix_ + frame.right * (1.0f - mix_);
+    frame.left = blend(frame.left, wet_left, mix_);
+    frame.right = blend(frame.right, wet_right, mix_);
   }
 }
 

@@ -69,9 +69,8 @@ class PlateReverb final : public AudioEffect {
   std::vector<float> pre_delay_;  // 0.1 s, the longest pre-delay
   std::size_t pre_delay_position_ = 0;
   float damping_state_a_ = 0.0f;
-  float damping_a_ = 0.7f;
   float damping_state_b_ = 0.0f;
-  float damping_b_ = 0.7f;
+  float damping_ = 0.7f;  // both halves' low-pass
   std::size_t pre_delay_length_ = 0;  // samples, 1..pre-delay buffer length - 1
   float decay_ = 0.6f;
   float mix_ = 0.3f;

@@ -14,7 +14,6 @@ namespace {
 
 using namespace effects_test;
 using namespace quorvelan::effects::rack;
-using quorvelan::effects::kBlockFrames;
 using quorvelan::effects::chorus::Chorus;
 using quorvelan::effects::delay::StereoDelay;
 using quorvelan::effects::reverb::PlateReverb;
@@ -23,10 +22,7 @@ constexpr float kRate = 48000.0f;
 constexpr std::size_t kTankDelay1 = 731;  // at 48000 Hz
 
 void render(EffectRack& rack, Signal& mix, const SendLevels& levels) {
-  const std::span<Frame> all(mix);
-  for (std::size_t at = 0; at < all.size(); at += kBlockFrames) {
-    rack.process(all.subspan(at, std::min(kBlockFrames, all.size() - at)), levels);
-  }
+  in_blocks(mix, [&](std::span<Frame> block) { rack.process(block, levels); });
 }
 
 TEST(EffectRack, WithoutSendsTheMixPassesUntouched) {

@@ -1,6 +1,7 @@
 #pragma once
 // Signals to feed the effects and measurements of what comes out.
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <numbers>
@@ -32,12 +33,18 @@ inline Signal sine(std::size_t frames, float hz, float sample_rate, float amplit
   return signal;
 }
 
-// Runs an effect over the whole signal in blocks of the render's size, in place.
-inline void run(quorvelan::effects::AudioEffect& effect, Signal& signal) {
+// Hands `process` the whole signal in blocks of the render's size, in order.
+template <typename Process>
+void in_blocks(Signal& signal, Process process) {
   const std::span<Frame> all(signal);
   for (std::size_t at = 0; at < all.size(); at += quorvelan::effects::kBlockFrames) {
-    effect.process(all.subspan(at, std::min(quorvelan::effects::kBlockFrames, all.size() - at)));
+    process(all.subspan(at, std::min(quorvelan::effects::kBlockFrames, all.size() - at)));
   }
+}
+
+// Runs an effect over the whole signal in blocks, in place.
+inline void run(quorvelan::effects::AudioEffect& effect, Signal& signal) {
+  in_blocks(signal, [&](std::span<Frame> block) { effect.process(block); });
 }
 
 inline float left(const Frame& f) { return f.left; }
