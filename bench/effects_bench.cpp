@@ -27,8 +27,8 @@ EffectRack busy_rack() {
   rack.set_param(kReverb, reverb::PlateReverb::kDecay, 0.8f);
   rack.set_param(kReverbFeeds, kChorusToReverb, 0.5f);
   rack.set_param(kReverbFeeds, kDelayToReverb, 0.5f);
-  rack.set_param(kOverdrive, 0, 0.5f);
-  rack.set_param(kDjFilter, 0, 0.3f);
+  rack.set_param(kOverdrive, overdrive::Overdrive::kDrive, 0.5f);
+  rack.set_param(kDjFilter, dj_filter::DjFilter::kPosition, 0.3f);
   return rack;
 }
 

@@ -14,6 +14,7 @@
 #include "audio/messages.hpp"
 #include "audio/state.hpp"
 #include "effects/delay.hpp"
+#include "effects/rack.hpp"
 #include "effects/reverb.hpp"
 #include "lfo.hpp"
 #include "sequencer/pattern.hpp"
@@ -25,7 +26,12 @@ namespace {
 namespace messages = quorvelan::audio::messages;
 namespace pattern = quorvelan::sequencer::pattern;
 namespace params = quorvelan::synth::params;
+namespace rack = quorvelan::effects::rack;
 using quorvelan::audio::state::AudioState;
+using quorvelan::effects::delay::StereoDelay;
+using quorvelan::effects::dj_filter::DjFilter;
+using quorvelan::effects::overdrive::Overdrive;
+using quorvelan::effects::reverb::PlateReverb;
 using quorvelan::lfo::LfoConfigs;
 using quorvelan::lfo::ModTarget;
 
@@ -50,14 +56,13 @@ void send_patches(messages::AudioProducer& commands) {
 
 void send_effects(messages::AudioProducer& commands) {
   for (std::uint8_t send = 0; send < 3; ++send) commands.push(messages::set_send_level(send, 0.5f));
-  commands.push(
-      messages::set_effect_param(1, quorvelan::effects::delay::StereoDelay::kFeedback, 0.6f));
-  commands.push(
-      messages::set_effect_param(2, quorvelan::effects::reverb::PlateReverb::kDecay, 0.8f));
-  commands.push(messages::set_effect_param(4, 0, 0.4f));  // chorus into the reverb
-  commands.push(messages::set_effect_param(4, 1, 0.4f));  // delay into the reverb
-  commands.push(messages::set_effect_param(3, 0, 0.6f));  // overdrive drive
-  commands.push(messages::set_effect_param(5, 0, 0.3f));  // DJ filter: low-pass side
+  commands.push(messages::set_effect_param(rack::kDelay, StereoDelay::kFeedback, 0.6f));
+  commands.push(messages::set_effect_param(rack::kReverb, PlateReverb::kDecay, 0.8f));
+  commands.push(messages::set_effect_param(rack::kReverbFeeds, rack::kChorusToReverb, 0.4f));
+  commands.push(messages::set_effect_param(rack::kReverbFeeds, rack::kDelayToReverb, 0.4f));
+  commands.push(messages::set_effect_param(rack::kOverdrive, Overdrive::kDrive, 0.6f));
+  // Below the centre: the low-pass side.
+  commands.push(messages::set_effect_param(rack::kDjFilter, DjFilter::kPosition, 0.3f));
 }
 
 std::unique_ptr<pattern::Pattern> busy_pattern() {

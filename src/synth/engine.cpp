@@ -125,7 +125,7 @@ bool sounds_on(const Voice& voice, std::uint8_t track) {
 
 }  // namespace
 
-SynthEngine::SynthEngine(float sample_rate) : allocator_(sample_rate), sample_rate_(sample_rate) {
+SynthEngine::SynthEngine(float sample_rate) : allocator_(sample_rate) {
   // Built here, where the engine is made, rather than in the audio thread's first render.
   wavetable::sine_point_table();
 }

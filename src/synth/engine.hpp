@@ -66,13 +66,11 @@ class SynthEngine {
   const TrackPatch& patch(std::uint8_t track) const {
     return patches_[track % voice_alloc::kTrackCount];
   }
-  float sample_rate() const { return sample_rate_; }
 
  private:
   voice_alloc::VoiceAllocator allocator_;
   std::array<TrackPatch, voice_alloc::kTrackCount> patches_{};
   std::array<voice::StereoFrame, voice_alloc::kTrackCount> peaks_{};
-  float sample_rate_;
 };
 
 }  // namespace quorvelan::synth::engine

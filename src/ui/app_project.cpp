@@ -13,6 +13,36 @@ namespace messages = audio::messages;
 namespace ids = synth::params;
 constexpr const char* kLogTarget = "quorvelan::ui::app";
 
+using sequencer::types::EffectsParams;
+
+// The continuous effect settings under their (effect, parameter) address on the audio thread.
+struct EffectField {
+  std::uint8_t effect;
+  std::uint8_t param;
+  float EffectsParams::*field;
+};
+constexpr std::array kEffectFields{
+    EffectField{0, 0, &EffectsParams::chorus_rate},
+    EffectField{0, 1, &EffectsParams::chorus_depth},
+    EffectField{0, 2, &EffectsParams::chorus_mix},
+    EffectField{1, 0, &EffectsParams::delay_time_l},
+    EffectField{1, 1, &EffectsParams::delay_time_r},
+    EffectField{1, 2, &EffectsParams::delay_feedback},
+    EffectField{1, 3, &EffectsParams::delay_mix},
+    EffectField{2, 0, &EffectsParams::reverb_decay},
+    EffectField{2, 1, &EffectsParams::reverb_damping},
+    EffectField{2, 2, &EffectsParams::reverb_mix},
+    EffectField{2, 3, &EffectsParams::reverb_predelay},
+    EffectField{3, 0, &EffectsParams::overdrive_drive},
+    EffectField{3, 1, &EffectsParams::overdrive_tone},
+    EffectField{3, 2, &EffectsParams::overdrive_mix},
+    EffectField{4, 0, &EffectsParams::chorus_to_reverb},
+    EffectField{4, 1, &EffectsParams::delay_to_reverb},
+    EffectField{5, 0, &EffectsParams::dj_filter_cutoff},
+    EffectField{5, 1, &EffectsParams::dj_filter_resonance},
+};
+constexpr std::uint8_t kDelayPingPong = 4;  // a switch of the delay, sent as 0 or 1
+
 }  // namespace
 
 sequencer::project::Project App::build_project() const {
@@ -83,29 +113,11 @@ void App::apply_synth_params_for_track(std::uint8_t track) {
 }
 
 void App::apply_effects_params() {
-  const auto& e = effects;
-  auto send = [this](std::uint8_t effect, std::uint8_t param, float value) {
-    audio_tx.push(messages::set_effect_param(effect, param, value));
-  };
-  send(0, 0, e.chorus_rate);
-  send(0, 1, e.chorus_depth);
-  send(0, 2, e.chorus_mix);
-  send(1, 0, e.delay_time_l);
-  send(1, 1, e.delay_time_r);
-  send(1, 2, e.delay_feedback);
-  send(1, 3, e.delay_mix);
-  send(2, 0, e.reverb_decay);
-  send(2, 1, e.reverb_damping);
-  send(2, 2, e.reverb_mix);
-  send(2, 3, e.reverb_predelay);
-  send(3, 0, e.overdrive_drive);
-  send(3, 1, e.overdrive_tone);
-  send(3, 2, e.overdrive_mix);
-  send(1, 4, e.delay_ping_pong ? 1.0f : 0.0f);
-  send(4, 0, e.chorus_to_reverb);
-  send(4, 1, e.delay_to_reverb);
-  send(5, 0, e.dj_filter_cutoff);
-  send(5, 1, e.dj_filter_resonance);
+  for (const auto& [effect, param, field] : kEffectFields) {
+    audio_tx.push(messages::set_effect_param(effect, param, effects.*field));
+  }
+  audio_tx.push(
+      messages::set_effect_param(1, kDelayPingPong, effects.delay_ping_pong ? 1.0f : 0.0f));
 }
 
 void App::apply_mixer_state(
@@ -141,29 +153,10 @@ float App::get_param_value(const lfo::ModTarget& target) const {
           }
           return 0.0f;
         } else if constexpr (std::is_same_v<Target, lfo::ModTarget::EffectParam>) {
-          const auto& e = effects;
-          if (t.param >= 16) return 0.0f;
-          switch (t.effect * 16 + t.param) {
-            case 0 * 16 + 0: return e.chorus_rate;
-            case 0 * 16 + 1: return e.chorus_depth;
-            case 0 * 16 + 2: return e.chorus_mix;
-            case 1 * 16 + 0: return e.delay_time_l;
-            case 1 * 16 + 1: return e.delay_time_r;
-            case 1 * 16 + 2: return e.delay_feedback;
-            case 1 * 16 + 3: return e.delay_mix;
-            case 2 * 16 + 0: return e.reverb_decay;
-            case 2 * 16 + 1: return e.reverb_damping;
-            case 2 * 16 + 2: return e.reverb_mix;
-            case 2 * 16 + 3: return e.reverb_predelay;
-            case 3 * 16 + 0: return e.overdrive_drive;
-            case 3 * 16 + 1: return e.overdrive_tone;
-            case 3 * 16 + 2: return e.overdrive_mix;
-            case 4 * 16 + 0: return e.chorus_to_reverb;
-            case 4 * 16 + 1: return e.delay_to_reverb;
-            case 5 * 16 + 0: return e.dj_filter_cutoff;
-            case 5 * 16 + 1: return e.dj_filter_resonance;
-            default: return 0.0f;
+          for (const auto& [effect, param, field] : kEffectFields) {
+            if (effect == t.effect && param == t.param) return effects.*field;
           }
+          return 0.0f;
         } else if constexpr (std::is_same_v<Target, lfo::ModTarget::SendLevel>) {
           const auto& strip = mixer[current_track % kTrackCount];
           switch (t.send) {

@@ -19,6 +19,8 @@ namespace {
 using namespace effects_test;
 using namespace quorvelan::effects::rack;
 using quorvelan::effects::kBlockFrames;
+using quorvelan::effects::dj_filter::DjFilter;
+using quorvelan::effects::overdrive::Overdrive;
 using quorvelan::effects::delay::StereoDelay;
 using quorvelan::effects::reverb::PlateReverb;
 
@@ -33,9 +35,9 @@ EffectRack busy_rack() {
   rack.set_param(kReverb, PlateReverb::kMix, 0.5f);
   rack.set_param(kReverbFeeds, kChorusToReverb, 0.5f);
   rack.set_param(kReverbFeeds, kDelayToReverb, 0.5f);
-  rack.set_param(kOverdrive, 0, 0.5f);
-  rack.set_param(kDjFilter, 0, 0.3f);
-  rack.set_param(kDjFilter, 1, 0.5f);
+  rack.set_param(kOverdrive, Overdrive::kDrive, 0.5f);
+  rack.set_param(kDjFilter, DjFilter::kPosition, 0.3f);
+  rack.set_param(kDjFilter, DjFilter::kResonance, 0.5f);
   return rack;
 }
 

@@ -15,6 +15,8 @@ namespace {
 using namespace effects_test;
 using namespace quorvelan::effects::rack;
 using quorvelan::effects::chorus::Chorus;
+using quorvelan::effects::dj_filter::DjFilter;
+using quorvelan::effects::overdrive::Overdrive;
 using quorvelan::effects::delay::StereoDelay;
 using quorvelan::effects::reverb::PlateReverb;
 
@@ -66,15 +68,15 @@ TEST(EffectRack, ChorusAndDelayFeedTheReverbWithTheirOutputs) {
 
 TEST(EffectRack, MasterChainRunsOverdriveThenDjFilter) {
   EffectRack rack(kRate);
-  rack.set_param(kOverdrive, 0, 1.0f);  // drive
-  rack.set_param(kOverdrive, 1, 0.0f);  // tone
+  rack.set_param(kOverdrive, Overdrive::kDrive, 1.0f);
+  rack.set_param(kOverdrive, Overdrive::kTone, 0.0f);
   Signal out = Signal(64, Frame{0.5f, 0.5f});
   render(rack, out, {0.0f, 0.0f, 0.0f});
   EXPECT_NEAR(out[0].left, 1.0f, 1e-6f);
 
   // The DJ filter's position is limited to 0..1 on the way in: 9 is the high-pass at 18 kHz.
-  rack.set_param(kOverdrive, 0, 0.0f);
-  rack.set_param(kDjFilter, 0, 9.0f);
+  rack.set_param(kOverdrive, Overdrive::kDrive, 0.0f);
+  rack.set_param(kDjFilter, DjFilter::kPosition, 9.0f);
   Signal low = sine(9600, 200.0f, kRate);
   render(rack, low, {0.0f, 0.0f, 0.0f});
   EXPECT_LT(rms_left(std::span(low).subspan(4800)), 0.001);
@@ -86,8 +88,8 @@ TEST(EffectRack, UnknownEffectsAndNonFiniteValuesChangeNothing) {
   rack.set_param(6, 0, 1.0f);
   rack.set_param(kReverbFeeds, 2, 1.0f);
   rack.set_param(kReverbFeeds, kChorusToReverb, std::numeric_limits<float>::quiet_NaN());
-  rack.set_param(kOverdrive, 0, std::numeric_limits<float>::infinity());
-  rack.set_param(kDjFilter, 0, std::numeric_limits<float>::quiet_NaN());
+  rack.set_param(kOverdrive, Overdrive::kDrive, std::numeric_limits<float>::infinity());
+  rack.set_param(kDjFilter, DjFilter::kPosition, std::numeric_limits<float>::quiet_NaN());
   Signal a = impulse(20000, 0);
   Signal b = a;
   render(rack, a, {0.3f, 0.2f, 0.15f});
@@ -109,8 +111,8 @@ TEST(EffectRack, NonFiniteMixNeverReachesTheOutput) {
 
 TEST(EffectRack, ProcessingAllocatesNothing) {
   EffectRack rack(kRate);
-  rack.set_param(kOverdrive, 0, 0.5f);
-  rack.set_param(kDjFilter, 0, 0.3f);
+  rack.set_param(kOverdrive, Overdrive::kDrive, 0.5f);
+  rack.set_param(kDjFilter, DjFilter::kPosition, 0.3f);
   rack.set_param(kReverbFeeds, kChorusToReverb, 0.5f);
   rack.set_param(kReverbFeeds, kDelayToReverb, 0.5f);
   Signal mix = sine(48000, 440.0f, kRate);

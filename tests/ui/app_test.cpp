@@ -267,6 +267,27 @@ TEST(AppLfo, SynthTargetsReadThePatchFieldOrTheMixerStripOfTheirTrack) {
   EXPECT_EQ(value(4, 2), 0.0f);
 }
 
+TEST(AppLfo, EffectTargetsReadTheirEffectsFieldAndUnknownAddressesReadZero) {
+  auto h = Harness::make();
+  h.app.effects.chorus_depth = 0.3f;
+  h.app.effects.delay_mix = 0.45f;
+  h.app.effects.reverb_predelay = 0.02f;
+  h.app.effects.delay_to_reverb = 0.7f;
+  h.app.effects.dj_filter_resonance = 0.9f;
+  h.app.effects.delay_ping_pong = true;
+  auto value = [&](std::uint8_t effect, std::uint8_t param) {
+    return h.app.get_param_value(lfo::ModTarget::EffectParam{effect, param});
+  };
+  EXPECT_EQ(value(0, 1), 0.3f);
+  EXPECT_EQ(value(1, 3), 0.45f);
+  EXPECT_EQ(value(2, 3), 0.02f);
+  EXPECT_EQ(value(4, 1), 0.7f);
+  EXPECT_EQ(value(5, 1), 0.9f);
+  EXPECT_EQ(value(1, 4), 0.0f);  // the ping-pong switch is no modulation target
+  EXPECT_EQ(value(3, 3), 0.0f);
+  EXPECT_EQ(value(0, 17), 0.0f);
+}
+
 using AppProjectFiles = test_support::TempHome;
 
 TEST_F(AppProjectFiles, LoadingAProjectReplacesPatternsAndSendsEverySection) {
