@@ -17,20 +17,20 @@
 
 namespace quorvelan::json {
 
-template <>
-struct Codec<preset::SynthPreset> {
-  using SynthPreset = preset::SynthPreset;
-  // "track" and "tracks" may be absent, null, or left off the end of the array form.
-  static constexpr auto kForm = record_form<SynthPreset>(
-      "struct SynthPreset", required<&SynthPreset::name>("name"),
-      required<&SynthPreset::version>("version"), trailing_optional<&SynthPreset::track>("track"),
-      trailing_optional<&SynthPreset::tracks>("tracks"));
+using preset::SynthPreset;
 
-  static SynthPreset read(Reader& reader) { return read_form(reader, kForm); }
-  static void write(Writer& writer, const SynthPreset& preset) {
-    write_form(writer, kForm, preset);
-  }
-};
+namespace {
+
+// "track" and "tracks" may be absent, null, or left off the end of the array form.
+constexpr auto kSynthPresetForm = record_form<SynthPreset>(
+    "struct SynthPreset", required<&SynthPreset::name>("name"),
+    required<&SynthPreset::version>("version"), trailing_optional<&SynthPreset::track>("track"),
+    trailing_optional<&SynthPreset::tracks>("tracks"));
+
+}  // namespace
+
+QUORVELAN_JSON_DECLARE_CODEC(SynthPreset)
+QUORVELAN_JSON_DEFINE_CODEC(SynthPreset, kSynthPresetForm)
 
 }  // namespace quorvelan::json
 

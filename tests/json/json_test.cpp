@@ -9,6 +9,7 @@
 #include "json/codec.hpp"
 #include "json/number.hpp"
 #include "json/record.hpp"
+#include "json/reread.hpp"
 #include "json/variant.hpp"
 #include "sequencer/types_json.hpp"
 
@@ -56,15 +57,6 @@ namespace {
 
 using sequencer::types::TrackMixerState;
 using sequencer::types::TrackSynthParams;
-
-// Reads one T from the text and writes it back: the written text, or the read error's text.
-template <class T>
-std::string reread(std::string_view text) {
-  auto value = from_text<T>(text);
-  if (!value) return value.error().message();
-  auto written = to_text(*value);
-  return written ? *written : written.error().message();
-}
 
 struct Case {
   std::string what;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "json/codec.hpp"
+#include "json/reread.hpp"
 #include "lfo_json.hpp"
 #include "sequencer/pattern_json.hpp"
 #include "sequencer/types_json.hpp"
@@ -13,14 +14,6 @@ namespace {
 using namespace sequencer::pattern;
 using lfo::LfoConfig;
 using lfo::ModTarget;
-
-// The text written back after reading, or the read error.
-template <class T>
-std::string reread(std::string_view text) {
-  auto value = from_text<T>(text);
-  if (!value) return value.error().message();
-  return to_text(*value).value();
-}
 
 const std::string kDefaultStep =
     "{\n  \"flags\": 0,\n  \"note\": null,\n  \"velocity\": 100,\n  \"gate_ticks\": 0,\n"
