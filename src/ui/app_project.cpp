@@ -93,6 +93,7 @@ void App::load_project_by_name(const std::string& name) {
   }
   if (project.midi_in_channels) midi_channels = *project.midi_in_channels;
 
+  clamp_step_cursor();
   dirty = true;
   project_name = name;
   last_autosave = Clock::now();
@@ -104,6 +105,31 @@ void App::ensure_pattern_slot(std::uint8_t index) {
   while (patterns.size() <= index) {
     patterns.push_back(std::make_shared<Pattern>(Pattern::default_pattern()));
   }
+}
+
+void App::next_pattern() {
+  if (current_pattern >= sequencer::project::kMaxPatterns - 1) return;
+  change_pattern(current_pattern + 1);
+}
+
+void App::previous_pattern() {
+  if (current_pattern == 0) return;
+  change_pattern(current_pattern - 1);
+}
+
+void App::change_pattern(std::uint8_t slot) {
+  const bool existed = slot < patterns.size();
+  current_pattern = slot;
+  ensure_pattern_slot(slot);
+  current_step = 0;
+  if (existed) {
+    bpm = current_pattern_ref().bpm;
+    audio_tx.push(messages::set_bpm(bpm));
+  } else {
+    // A new slot carries on at the tempo that is playing.
+    mutable_current_pattern().bpm = bpm;
+  }
+  dirty = true;
 }
 
 void App::apply_synth_params_for_track(std::uint8_t track) {
