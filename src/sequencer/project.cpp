@@ -36,6 +36,8 @@ QUORVELAN_JSON_DEFINE_CODEC(Project, kProjectForm)
 namespace quorvelan::sequencer::project {
 namespace {
 
+constexpr std::uint8_t kLastMidiChannel = 16;
+
 auto logger() { return log::target("quorvelan::sequencer::project"); }
 
 void normalize_loaded(Project& project) {
@@ -53,6 +55,13 @@ void normalize_loaded(Project& project) {
   }
   if (project.lfos) {
     for (auto& config : *project.lfos) lfo_json::normalize_loaded(config);
+  }
+  // A channel is 1 to 16, or 0 for none; anything above would step outside the channel keys'
+  // wrap and never match an incoming message, so it reads as none.
+  if (project.midi_in_channels) {
+    for (auto& channel : *project.midi_in_channels) {
+      if (channel > kLastMidiChannel) channel = 0;
+    }
   }
 }
 

@@ -201,6 +201,12 @@ class App {
   static std::vector<std::string> list_files_for_target(FileTarget target);
   void apply_preset_filter();
 
+  // ---- Output device (set_keys.cpp). ----
+  // Makes a freshly started engine, with the ring ends that reach it, the one in use: the old
+  // engine stops first, then the new one is sent everything the audio thread keeps.
+  void adopt_audio_engine(audio::engine::AudioEngine engine, audio::messages::AudioProducer new_tx,
+                          audio::messages::FeedbackConsumer new_rx, std::string device);
+
   // ---- Jump labels (jump.cpp). ----
   [[nodiscard]] std::vector<EasyMotionTarget> build_easymotion_targets() const;
   void apply_easymotion(const EasyMotionAction& action);
