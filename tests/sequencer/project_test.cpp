@@ -147,6 +147,17 @@ TEST_F(ProjectFiles, LoadedValuesAreBroughtIntoRange) {
   EXPECT_EQ((*project->lfos)[3].target, lfo::ModTarget(lfo::ModTarget::None{}));
 }
 
+// Before, a channel above 16 was kept: the channel keys then stepped it further out of their
+// 0-16 wrap and no MIDI message ever matched it.
+TEST_F(ProjectFiles, AMidiChannelAbove16ReadsAsNone) {
+  write_file(path("channels.json"), project_text(1, R"(, "current_pattern": 0, "synth_params": null,
+                                          "effects": null, "mixer": null, "lfos": null,
+                                          "midi_in_channels": [16, 17, 0, 255])"));
+  auto project = Project::load(path("channels.json"));
+  ASSERT_TRUE(project) << project.error().message();
+  EXPECT_EQ(project->midi_in_channels, (std::array<std::uint8_t, 4>{16, 0, 0, 0}));
+}
+
 TEST_F(ProjectFiles, ARefusedSaveTouchesNothing) {
   Project project = full_project();
   fs::path file = path("night.json");
