@@ -1,0 +1,101 @@
+// Jump labels and the help popup in the real program: labels land on what they point at, the
+// help scrolls to its end and back, and overlays on a tiny terminal leave the next frame whole.
+
+#include <gtest/gtest.h>
+
+#include "e2e/program_run.hpp"
+#include "e2e/pty_screen.hpp"
+
+namespace {
+
+using namespace std::chrono_literals;
+using e2e::ProgramRun;
+using e2e::PtySession;
+
+// Takes the program past the project list to the SEQ view.
+void open_new_project(PtySession& program) {
+  ASSERT_TRUE(program.wait_for_text("+ New Project", 10s)) << program.screen_text();
+  program.send("\r");
+  ASSERT_TRUE(program.wait_for_text("[SEQ]", 5s)) << program.screen_text();
+}
+
+TEST_F(ProgramRun, TheHelpPopupScrollsToItsEndAndBack) {
+  PtySession program(options(30, 100));
+  ASSERT_NO_FATAL_FAILURE(open_new_project(program));
+  program.send("h");
+  ASSERT_TRUE(program.wait_for_text(" Help - Keybindings ", 5s)) << program.screen_text();
+  EXPECT_TRUE(program.find("Esc:close  Up/Down:scroll  26/46"));
+  EXPECT_TRUE(program.find("GLOBAL"));
+  EXPECT_FALSE(program.find("RECORD MODE"));
+
+  program.send("\x1b[F");  // End
+  ASSERT_TRUE(program.wait_for_text("46/46", 5s)) << program.screen_text();
+  EXPECT_TRUE(program.find("Stop recording"));
+  EXPECT_FALSE(program.find("GLOBAL"));
+  program.send("k");
+  ASSERT_TRUE(program.wait_for_text("46/46", 5s)) << "65534 still shows the last page";
+
+  program.send("\x1b[H");  // Home
+  ASSERT_TRUE(program.wait_for_text("26/46", 5s)) << program.screen_text();
+  EXPECT_TRUE(program.find("GLOBAL"));
+  program.send("j");
+  ASSERT_TRUE(program.wait_for_text("27/46", 5s)) << program.screen_text();
+
+  program.send("\x1b");
+  program.pump(300ms);
+  EXPECT_FALSE(program.find("Help - Keybindings")) << program.screen_text();
+  program.send("\x11");
+  EXPECT_EQ(program.wait_exit(5s), 0);
+}
+
+TEST_F(ProgramRun, SettingsJumpLabelsStandOnTheColumnTitlesAndJump) {
+  PtySession program(options(30, 100));
+  ASSERT_NO_FATAL_FAILURE(open_new_project(program));
+  program.send("y");
+  ASSERT_TRUE(program.wait_for_text("MIDI", 5s));
+  program.send("g");
+  ASSERT_TRUE(program.wait_for_text(" GOTO ", 5s)) << program.screen_text();
+  // Each column's frame starts at its left edge; its label stands one cell in, over the title.
+  for (const auto& [x, label] : {std::pair{0, "[a]"}, std::pair{33, "[s]"}, std::pair{67, "[d]"}}) {
+    EXPECT_EQ(program.cell(1, x).text, "╭") << x;
+    const auto at = program.find(label);
+    ASSERT_TRUE(at) << label;
+    EXPECT_EQ(*at, std::make_pair(1, x + 1)) << label;
+    EXPECT_EQ(program.cell(1, x + 1).bold, true);
+  }
+  EXPECT_TRUE(program.find(" [a]Project  [s]Audio  [d]MIDI"));
+
+  program.send("d");
+  program.send("\x1b[B");  // the cursor now moves in the MIDI column
+  ASSERT_TRUE(program.wait_for_text("> Trk 1 Ch: 1", 5s)) << program.screen_text();
+  EXPECT_FALSE(program.find(" GOTO "));
+  program.send("\x11");
+  EXPECT_EQ(program.wait_exit(5s), 0);
+}
+
+// Before, sizes taken off a screen smaller than the margins wrapped round.
+TEST_F(ProgramRun, OverlaysOnATinyTerminalLeaveTheNextFrameWhole) {
+  PtySession program(options(30, 100));
+  ASSERT_NO_FATAL_FAILURE(open_new_project(program));
+  program.resize(2, 3);
+  program.send("g");
+  program.pump(200ms);
+  program.send("\x1b");
+  program.send("h");
+  program.pump(200ms);
+  program.send("\x1b[F");
+  program.pump(200ms);
+  ASSERT_TRUE(program.running());
+
+  program.resize(30, 100);
+  program.send("\x1b");  // closes the help; any key redraws at the new size
+  ASSERT_TRUE(program.wait_for_text("Left/Right:Step", 5s)) << program.screen_text();
+  EXPECT_TRUE(program.row_text(0).starts_with(" QUORVELAN "));
+  EXPECT_TRUE(program.row_text(28).starts_with(" NORMAL   Pat:A01"));
+  EXPECT_FALSE(program.find("Keybindings"));
+  EXPECT_FALSE(program.find("GOTO"));
+  program.send("\x11");
+  EXPECT_EQ(program.wait_exit(5s), 0);
+}
+
+}  // namespace
