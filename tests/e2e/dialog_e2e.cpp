@@ -133,7 +133,7 @@ TEST_F(DialogRun, APatternAndAPresetSaveUnderTheTypedNameAndLoadBack) {
   EXPECT_EQ(check.patterns[1].bpm, 121.0);
 }
 
-TEST_F(DialogRun, TheGamepadGridSpellsAName) {
+TEST_F(DialogRun, TheGamepadGridSpellsANameEvenAfterATinyTerminal) {
   auto with = options();
   for (auto& [name, value] : with.env) {
     if (name == "QUORVELAN_GAMEPAD") value = "1";
@@ -141,6 +141,11 @@ TEST_F(DialogRun, TheGamepadGridSpellsAName) {
   auto program = start_new(with);
   program->send("s\r");
   ASSERT_TRUE(program->wait_for_text("A:Add  B:Del  Start:OK", 5s)) << program->screen_text();
+  program->resize(2, 3);  // the dialog clipped to a terminal far smaller than itself
+  program->send(kLeft);
+  program->pump(300ms);
+  ASSERT_TRUE(program->running());
+  program->resize(30, 110);
   program->send("gx");  // letters do not type on the grid
   program->send(repeat(kRight, 6) + "\r" + kDown + repeat(kLeft, 2) + "\r" + kUp + "\r");
   ASSERT_TRUE(program->wait_for_text("GOE_", 5s)) << program->screen_text();
