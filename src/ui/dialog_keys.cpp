@@ -130,7 +130,7 @@ void open_preset_list(App& app, std::size_t position) {
 }
 
 void choose_target(App& app) {
-  app.dialog_target = static_cast<FileTarget>(app.dialog_file_index);
+  app.dialog_target = static_cast<FileTarget>(std::min(app.dialog_file_index, kTargetCount - 1));
   if (!app.dialog_is_load) {
     app.dialog_stage = DialogStage::NameEntry;
     app.dialog_name.clear();

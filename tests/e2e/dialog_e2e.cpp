@@ -35,9 +35,7 @@ class DialogRun : public ProgramRun {
   // The program past the project list, on a new project.
   std::unique_ptr<PtySession> start_new(const e2e::PtyOptions& with) {
     auto program = std::make_unique<PtySession>(with);
-    EXPECT_TRUE(program->wait_for_text("+ New Project", 10s)) << program->screen_text();
-    program->send("\r");
-    EXPECT_TRUE(program->wait_for_text("[SEQ]", 5s)) << program->screen_text();
+    EXPECT_TRUE(open_new_project(*program)) << program->screen_text();
     return program;
   }
   static void expect_status(PtySession& program, const std::string& text) {

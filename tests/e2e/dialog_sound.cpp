@@ -13,11 +13,9 @@ using e2e::PtySession;
 
 TEST_F(ProgramRun, AFilteredFactoryVoiceLoadedIntoTrackTwoChangesItsTimbre) {
   PtySession program(options(30, 110, true));
-  ASSERT_TRUE(program.wait_for_text("+ New Project", 10s)) << program.screen_text();
+  ASSERT_TRUE(open_new_project(program)) << program.screen_text();
   e2e::Listener listener;
   ASSERT_TRUE(listener.connect()) << "the program's output ports did not appear";
-  program.send("\r");
-  ASSERT_TRUE(program.wait_for_text("[SEQ]", 5s));
 
   // Only track 2 of the starter beat: its note every half second.
   program.send("m2 ");
