@@ -10,10 +10,13 @@
 #include "term/width.hpp"
 #include "ui/app.hpp"
 #include "ui/dialog_grid.hpp"
+#include "ui/overlay_box.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
 
+using overlay_box::centred;
+using overlay_box::minus;
 using term::Line;
 using term::Span;
 using term::Style;
@@ -25,18 +28,6 @@ constexpr std::uint16_t kMenuHeight = 5;
 constexpr std::uint16_t kBorders = 2;
 constexpr std::size_t kSmallestListBox = 4;
 constexpr std::array<const char*, 3> kTargetNames{"Pattern", "Synth Preset", "Project"};
-
-std::uint16_t minus(std::uint16_t size, std::uint16_t by) {
-  return size > by ? static_cast<std::uint16_t>(size - by) : 0;
-}
-
-// A box of the given size centred in `screen`, cut to the part of it the screen holds.
-term::Rect centred(const term::Rect& screen, std::uint16_t width, std::uint16_t height) {
-  const term::Rect box{static_cast<std::uint16_t>(screen.x + minus(screen.width, width) / 2),
-                       static_cast<std::uint16_t>(screen.y + minus(screen.height, height) / 2),
-                       width, height};
-  return box.intersection(screen);
-}
 
 std::uint16_t box_width(const term::Rect& screen, std::uint16_t widest) {
   return std::min(minus(screen.width, kScreenMargin), widest);
