@@ -1,6 +1,7 @@
 // Cost of one drawn frame on a large terminal (200 x 60): every row filled with styled spans in
 // bordered blocks, then diffed against the previous frame, once with every cell changed (the
 // first frame after a resize) and once with one row changed (a playing transport's typical frame).
+// Then whole frames of the application's MIX and LFO views while it plays.
 
 #include <benchmark/benchmark.h>
 
@@ -11,10 +12,12 @@
 #include "term/diff.hpp"
 #include "term/layout.hpp"
 #include "term/paragraph.hpp"
+#include "ui/app.hpp"
 
 namespace {
 
 using namespace quorvelan::term;
+namespace ui = quorvelan::ui;
 
 const Rect screen{0, 0, 200, 60};
 
@@ -55,6 +58,60 @@ void BM_DrawAndDiffFewCellsChanged(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_DrawAndDiffFewCellsChanged)->Unit(benchmark::kMicrosecond);
+
+// An App that plays: meters moving, four LFOs running on parameters of every kind and reporting
+// their values, the view's first column focused.
+struct PlayingApp {
+  ui::app::App app{ui::app::AppParts{
+      .audio_tx = quorvelan::audio::messages::make_audio_ring().first,
+      .feedback_rx = quorvelan::audio::messages::make_feedback_ring().second}};
+
+  explicit PlayingApp(ui::app::View view) {
+    namespace lfo = quorvelan::lfo;
+    app.view = view;
+    app.row_nav = true;
+    app.playing = true;
+    app.play_steps = {5, 6, 7, 8};
+    app.meters = {{{0.9f, 0.8f}, {0.6f, 0.5f}, {0.4f, 0.3f}, {0.2f, 0.1f}}};
+    const std::array<lfo::ModTarget, lfo::kLfoCount> targets{
+        lfo::ModTarget::SynthParam{1, 38}, lfo::ModTarget::EffectParam{2, 2},
+        lfo::ModTarget::SendLevel{0}, lfo::ModTarget::LfoParam{3, 0}};
+    for (std::size_t i = 0; i < lfo::kLfoCount; ++i) {
+      auto& config = app.lfo_configs[i];
+      config.enabled = true;
+      config.shape = static_cast<lfo::LfoShape>(i * 2);
+      config.depth = 0.6f;
+      config.target = targets[i];
+      app.lfo_modulation[i] = {targets[i].kind(), targets[i].a(), targets[i].b(), 0.4f};
+    }
+  }
+
+  // One frame as the main loop makes it: the animation advanced, the meters moved, the state
+  // drawn, and the difference from the previous frame written out.
+  std::string frame(Buffer& previous) {
+    app.advance_frame();
+    for (auto& meter : app.meters) meter.left = meter.left > 0.05f ? meter.left - 0.05f : 0.9f;
+    Buffer next(screen);
+    app.render_app(next);
+    std::string out = diff(previous, next);
+    previous = std::move(next);
+    return out;
+  }
+};
+
+void BM_MixFramePlaying(benchmark::State& state) {
+  PlayingApp playing(ui::app::View::Mix);
+  Buffer previous(screen);
+  for (auto _ : state) benchmark::DoNotOptimize(playing.frame(previous));
+}
+BENCHMARK(BM_MixFramePlaying)->Unit(benchmark::kMicrosecond);
+
+void BM_LfoFramePlaying(benchmark::State& state) {
+  PlayingApp playing(ui::app::View::Lfo);
+  Buffer previous(screen);
+  for (auto _ : state) benchmark::DoNotOptimize(playing.frame(previous));
+}
+BENCHMARK(BM_LfoFramePlaying)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
