@@ -167,14 +167,8 @@ void App::render_lfo(term::Buffer& buffer, const term::Rect& body) const {
 
   for (std::uint8_t lfo = 0; lfo < lfo::kLfoCount; ++lfo) {
     const bool focused = mode == Mode::Normal && shown == lfo;
-    Style title_style = Style{}.fg(theme.fg);
-    if (focused && row_nav) title_style = title_style.bold();
     const auto block =
-        term::Block()
-            .borders(term::Borders::All)
-            .border_style(Style{}.fg(theme.fg))
-            .title(Line(fmt::format("{}LFO {} ", focus::panel_marker(focused, row_nav), lfo + 1),
-                        title_style));
+        focus::panel_block(fmt::format("LFO {}", lfo + 1), focused, row_nav, theme.fg);
     block.render(layout.settings[lfo], buffer);
 
     std::vector<Line> lines;

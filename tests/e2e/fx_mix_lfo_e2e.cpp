@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "e2e/keys.hpp"
 #include "e2e/program_run.hpp"
 #include "e2e/pty_screen.hpp"
 #include "sequencer/project.hpp"
@@ -13,31 +14,17 @@ namespace {
 using namespace std::chrono_literals;
 using e2e::ProgramRun;
 using e2e::PtySession;
-
-constexpr const char* kUp = "\x1b[A";
-constexpr const char* kDown = "\x1b[B";
-constexpr const char* kLeft = "\x1b[D";
-constexpr const char* kRight = "\x1b[C";
-constexpr const char* kEsc = "\x1b";
-
-void send_times(PtySession& program, const char* key, int times) {
-  for (int i = 0; i < times; ++i) program.send(key);
-}
-
-// Esc, then the pause that tells a lone Esc from the start of an Alt key.
-void escape(PtySession& program) {
-  program.send(kEsc);
-  program.pump(200ms);
-}
+using e2e::kDown;
+using e2e::kLeft;
+using e2e::kRight;
+using e2e::kUp;
 
 TEST_F(ProgramRun, TypingNarrowsTheTargetPickerOnScreen) {
   PtySession program(options());
-  ASSERT_TRUE(program.wait_for_text("+ New Project", 10s)) << program.screen_text();
-  program.send("\r");
-  ASSERT_TRUE(program.wait_for_text("[SEQ]", 5s));
+  ASSERT_NO_FATAL_FAILURE(e2e::open_new_project(program));
   program.send("r");
   ASSERT_TRUE(program.wait_for_text("[LFO]", 5s));
-  send_times(program, kDown, 3);
+  e2e::send_times(program, kDown, 3);
   program.send("\r");
   ASSERT_TRUE(program.wait_for_text("Select Target", 5s)) << program.screen_text();
   EXPECT_TRUE(program.find("  T1:Op 1 Ratio"));
@@ -57,7 +44,7 @@ TEST_F(ProgramRun, TypingNarrowsTheTargetPickerOnScreen) {
   ASSERT_TRUE(program.wait_for_text("(no matches)", 5s)) << program.screen_text();
   program.send("\x7f\x7f\x7f\x7f\x7f");  // Backspace to an empty filter
   ASSERT_TRUE(program.wait_for_text("T1:Op 1 Ratio", 5s)) << program.screen_text();
-  escape(program);
+  e2e::escape(program);
   EXPECT_FALSE(program.find("Select Target"));
   EXPECT_TRUE(program.find("Target: (none)"));
 
@@ -88,47 +75,47 @@ TEST_F(ProgramRun, MixerEffectAndLfoEditsAreKeptInTheProjectFile) {
   program.send(kDown);
   program.send("\r");
   program.send(kUp);
-  escape(program);
+  e2e::escape(program);
   program.send("2m3");
-  send_times(program, kDown, 3);
+  e2e::send_times(program, kDown, 3);
   program.send("\r");
-  send_times(program, kUp, 2);
-  escape(program);
-  send_times(program, kRight, 2);
+  e2e::send_times(program, kUp, 2);
+  e2e::escape(program);
+  e2e::send_times(program, kRight, 2);
   program.send(kDown);
   program.send("\r");
   program.send(kUp);
-  escape(program);
-  send_times(program, kDown, 2);
+  e2e::escape(program);
+  e2e::send_times(program, kDown, 2);
   program.send("\r");
-  send_times(program, kLeft, 5);
+  e2e::send_times(program, kLeft, 5);
   ASSERT_TRUE(program.wait_for_text(">>Cut:LP 20%", 5s)) << program.screen_text();
-  escape(program);
+  e2e::escape(program);
 
   // FX: the delay's feedback up 0.1.
   program.send("e");
   ASSERT_TRUE(program.wait_for_text("[FX]", 5s));
   program.send(kRight);
-  send_times(program, kDown, 2);
+  e2e::send_times(program, kDown, 2);
   program.send("\r");
   program.send(kUp);
   ASSERT_TRUE(program.wait_for_text("Feedback 50%", 5s)) << program.screen_text();
-  escape(program);
+  e2e::escape(program);
 
   // LFO 2: on the DJ filter's cutoff, phase 45°, switched on.
   program.send("r");
   ASSERT_TRUE(program.wait_for_text("[LFO]", 5s));
   program.send(kRight);
-  send_times(program, kDown, 3);
+  e2e::send_times(program, kDown, 3);
   program.send("\r");
   program.send("dj cut");
   ASSERT_TRUE(program.wait_for_text("  FX:DJ Cutoff", 5s)) << program.screen_text();
   program.send("\r");
-  send_times(program, kDown, 5);
+  e2e::send_times(program, kDown, 5);
   program.send("\r");
   program.send(kUp);
   ASSERT_TRUE(program.wait_for_text(">>Phase    45°", 5s)) << program.screen_text();
-  escape(program);
+  e2e::escape(program);
   program.send(kDown);
   program.send("\r");
   program.send(kRight);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "e2e/keys.hpp"
 #include "e2e/program_run.hpp"
 #include "e2e/sound.hpp"
 
@@ -11,12 +12,10 @@ namespace {
 using namespace std::chrono_literals;
 using e2e::ProgramRun;
 using e2e::PtySession;
+using e2e::kDown;
+using e2e::kRight;
+using e2e::kUp;
 using e2e::Recording;
-
-constexpr const char* kUp = "\x1b[A";
-constexpr const char* kDown = "\x1b[B";
-constexpr const char* kRight = "\x1b[C";
-constexpr const char* kEsc = "\x1b";
 
 // Plays the beat for a while, stops it and records what follows the stop.
 Recording after_the_beat(PtySession& program, e2e::Listener& listener) {
@@ -30,11 +29,9 @@ Recording after_the_beat(PtySession& program, e2e::Listener& listener) {
 
 TEST_F(ProgramRun, ARaisedReverbSendLeavesATailAfterTheNotesStop) {
   PtySession program(options(30, 110, true));
-  ASSERT_TRUE(program.wait_for_text("+ New Project", 10s)) << program.screen_text();
+  ASSERT_NO_FATAL_FAILURE(e2e::open_new_project(program));
   e2e::Listener listener;
   ASSERT_TRUE(listener.connect()) << "the program's output ports did not appear";
-  program.send("\r");
-  ASSERT_TRUE(program.wait_for_text("[SEQ]", 5s));
 
   const auto dry = after_the_beat(program, listener);
 
@@ -45,8 +42,7 @@ TEST_F(ProgramRun, ARaisedReverbSendLeavesATailAfterTheNotesStop) {
   program.send("\r");
   for (int i = 0; i < 4; ++i) program.send(kUp);
   ASSERT_TRUE(program.wait_for_text(">>REV:100%", 5s)) << program.screen_text();
-  program.send(kEsc);
-  program.pump(200ms);  // a lone Esc is told from an Alt key by the pause after it
+  e2e::escape(program);
   // A long, fully wet reverb: decay 0.6 to 0.9, mix 0.3 to 1.
   program.send("e");
   ASSERT_TRUE(program.wait_for_text("[FX]", 5s));
@@ -55,15 +51,13 @@ TEST_F(ProgramRun, ARaisedReverbSendLeavesATailAfterTheNotesStop) {
   program.send("\r");
   for (int i = 0; i < 3; ++i) program.send(kUp);
   ASSERT_TRUE(program.wait_for_text("Decay    90%", 5s)) << program.screen_text();
-  program.send(kEsc);
-  program.pump(200ms);
+  e2e::escape(program);
   program.send(kDown);
   program.send(kDown);
   program.send("\r");
   for (int i = 0; i < 7; ++i) program.send(kUp);
   ASSERT_TRUE(program.wait_for_text("Mix      100%", 5s)) << program.screen_text();
-  program.send(kEsc);
-  program.pump(300ms);
+  e2e::escape(program);
 
   const auto wet = after_the_beat(program, listener);
   // Past the notes' own release, only the reverb still sounds.

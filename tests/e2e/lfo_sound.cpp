@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "e2e/keys.hpp"
 #include "e2e/program_run.hpp"
 #include "e2e/sound.hpp"
 
@@ -13,16 +14,10 @@ namespace {
 using namespace std::chrono_literals;
 using e2e::ProgramRun;
 using e2e::PtySession;
-
-constexpr const char* kUp = "\x1b[A";
-constexpr const char* kDown = "\x1b[B";
-constexpr const char* kLeft = "\x1b[D";
-constexpr const char* kRight = "\x1b[C";
-constexpr const char* kEsc = "\x1b";
-
-void send_times(PtySession& program, const char* key, int times) {
-  for (int i = 0; i < times; ++i) program.send(key);
-}
+using e2e::kDown;
+using e2e::kLeft;
+using e2e::kRight;
+using e2e::kUp;
 
 // How bright each note of a recording is: the spectral centroid of its first 80 ms.
 std::vector<double> note_brightness(const e2e::Recording& recording) {
@@ -45,11 +40,9 @@ double spread(const std::vector<double>& values) {
 
 TEST_F(ProgramRun, AnLfoOnAFilterCutoffSweepsTheSpectrum) {
   PtySession program(options(30, 110, true));
-  ASSERT_TRUE(program.wait_for_text("+ New Project", 10s)) << program.screen_text();
+  ASSERT_NO_FATAL_FAILURE(e2e::open_new_project(program));
   e2e::Listener listener;
   ASSERT_TRUE(listener.connect()) << "the program's output ports did not appear";
-  program.send("\r");
-  ASSERT_TRUE(program.wait_for_text("[SEQ]", 5s));
   program.send("m");  // only track 2's notes: the kicks of track 1 are muted
 
   program.send(" ");
@@ -58,25 +51,23 @@ TEST_F(ProgramRun, AnLfoOnAFilterCutoffSweepsTheSpectrum) {
 
   program.send("r");
   ASSERT_TRUE(program.wait_for_text("[LFO]", 5s));
-  send_times(program, kDown, 3);
+  e2e::send_times(program, kDown, 3);
   program.send("\r");
   ASSERT_TRUE(program.wait_for_text("Select Target", 5s)) << program.screen_text();
   program.send("t2:filter f\r");
   ASSERT_TRUE(program.wait_for_text("Target: T2:Filter Freq", 5s)) << program.screen_text();
   // Rate 1 Hz down to 0.3 Hz, so that successive notes meet the wave at different phases.
-  send_times(program, kUp, 2);
+  e2e::send_times(program, kUp, 2);
   program.send("\r");
-  send_times(program, kLeft, 7);
+  e2e::send_times(program, kLeft, 7);
   ASSERT_TRUE(program.wait_for_text("0.30 Hz", 5s)) << program.screen_text();
-  program.send(kEsc);
-  program.pump(200ms);
+  e2e::escape(program);
   program.send(kDown);
   program.send("\r");
-  send_times(program, kUp, 8);
+  e2e::send_times(program, kUp, 8);
   ASSERT_TRUE(program.wait_for_text("+80%", 5s)) << program.screen_text();
-  program.send(kEsc);
-  program.pump(200ms);
-  send_times(program, kDown, 7);
+  e2e::escape(program);
+  e2e::send_times(program, kDown, 7);
   program.send("\r");
   program.send(kRight);
   ASSERT_TRUE(program.wait_for_text(">>Enabled  ON", 5s)) << program.screen_text();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "e2e/keys.hpp"
 #include "e2e/program_run.hpp"
 #include "e2e/sound.hpp"
 
@@ -11,17 +12,14 @@ namespace {
 using namespace std::chrono_literals;
 using e2e::ProgramRun;
 using e2e::PtySession;
-
-constexpr const char* kUp = "\x1b[A";
-constexpr const char* kDown = "\x1b[B";
+using e2e::kDown;
+using e2e::kUp;
 
 TEST_F(ProgramRun, APannedTrackSoundsOnTheRightAndMutingItSilencesIt) {
   PtySession program(options(30, 110, true));
-  ASSERT_TRUE(program.wait_for_text("+ New Project", 10s)) << program.screen_text();
+  ASSERT_NO_FATAL_FAILURE(e2e::open_new_project(program));
   e2e::Listener listener;
   ASSERT_TRUE(listener.connect()) << "the program's output ports did not appear";
-  program.send("\r");
-  ASSERT_TRUE(program.wait_for_text("[SEQ]", 5s));
 
   // Only the kicks of track 1 play: track 2 is muted.
   program.send("t");
