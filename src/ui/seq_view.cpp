@@ -339,7 +339,9 @@ void render_arpeggiator(const App& app, term::Buffer& buffer, const Rect& area) 
 
 void render_page_strip(const App& app, term::Buffer& buffer, const Rect& area) {
   const Style dim = Style{}.fg(app.theme.dim);
-  const Style lit = Style{}.fg(app.theme.selected_fg).bold();
+  // Text in the selected colour is the background's own colour in both palettes: it stands on
+  // the selected background, as the active tab of the header does.
+  const Style lit = Style{}.fg(app.theme.selected_fg).bg(app.theme.selected_bg).bold();
   const Block block = Block().borders(Borders::Left).border_style(dim);
   block.render(area, buffer);
   std::vector<Line> lines;

@@ -140,10 +140,10 @@ TEST(SeqView, StepPageInBothThemes) {
                   {87, 26, " ON ACC", &Theme::dim},
                   // Page strip: the left border, then the lines cut to two columns.
                   {97, 1, "│", &Theme::dim},
-                  {98, 2, "SE", &Theme::selected_fg, &Theme::bg, Modifier::Bold},
+                  {98, 2, "SE", &Theme::selected_fg, &Theme::selected_bg, Modifier::Bold},
                   {98, 3, " ", &Theme::dim},
                   {99, 3, "·", &Theme::dim},
-                  {99, 4, "▼", &Theme::selected_fg, &Theme::bg, Modifier::Bold}});
+                  {99, 4, "▼", &Theme::selected_fg, &Theme::selected_bg, Modifier::Bold}});
     EXPECT_EQ(text_at(frame, 1, 26, 93),
               "  Note:A#3     Vel:100     Gate:0       uT:-3      Cond:1:4     Len:20      "
               "Div:1/16   ON ACC");
@@ -249,9 +249,9 @@ TEST(SeqView, ArpeggiatorPageInBothThemes) {
                   {15, 11, " ", &Theme::dim},
                   {16, 11, "+7", &Theme::fg, &Theme::bg, Modifier::Bold | Modifier::Underlined},
                   {22, 11, "+12", &Theme::fg, &Theme::bg, Modifier::Bold},
-                  {99, 1, "▲", &Theme::selected_fg, &Theme::bg, Modifier::Bold},
+                  {99, 1, "▲", &Theme::selected_fg, &Theme::selected_bg, Modifier::Bold},
                   {99, 2, "·", &Theme::dim},
-                  {98, 3, "AR", &Theme::selected_fg, &Theme::bg, Modifier::Bold}});
+                  {98, 3, "AR", &Theme::selected_fg, &Theme::selected_bg, Modifier::Bold}});
     // The current tab's text colour is black, not a theme slot: read it on its own.
     EXPECT_EQ(frame.cell(26, 2).foreground, term::colors::black);
     EXPECT_EQ(frame.cell(26, 2).background, theme.track2);
