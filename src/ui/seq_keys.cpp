@@ -95,10 +95,6 @@ std::uint8_t default_note(const App& app) {
   return static_cast<std::uint8_t>(12 + 12 * app.octave);
 }
 
-std::size_t playable_steps(const pattern::Track& track) {
-  return std::min<std::size_t>(track.length, track.steps.size());
-}
-
 // Every edit goes through here: the pattern becomes exclusively ours and is marked for sending.
 pattern::Track& edited_track(App& app) {
   app.dirty = true;
@@ -119,11 +115,14 @@ void preview(App& app, std::uint8_t note, std::uint8_t velocity) {
   app.held_notes.emplace_back(app.current_track, note);
 }
 
+// One step left or right, never off the steps the track plays.
 void move_cursor(App& app, int delta) {
-  const auto& track = app.current_pattern_ref().tracks[app.current_track];
-  const int last = static_cast<int>(playable_steps(track)) - 1;
-  app.current_step =
-      static_cast<std::uint8_t>(std::clamp(app.current_step + delta, 0, std::max(last, 0)));
+  if (delta < 0) {
+    if (app.current_step > 0) --app.current_step;
+    return;
+  }
+  ++app.current_step;
+  app.clamp_step_cursor();
 }
 
 void enter_note(App& app, std::uint8_t note) {
@@ -197,6 +196,10 @@ void handle_grid_key(App& app, const term::KeyEvent& key) {
 }
 
 void handle_grid_editing_key(App& app, const term::KeyEvent& key) {
+  if (key.code == KeyCode::BackTab || (key.code == KeyCode::F && key.function == 1)) {
+    app.detail_row = app.detail_row == 0 ? kLastDetailRow : app.detail_row - 1;
+    return;
+  }
   switch (key.code) {
     case KeyCode::Backspace:
     case KeyCode::Delete:
@@ -214,13 +217,6 @@ void handle_grid_editing_key(App& app, const term::KeyEvent& key) {
       return app.adjust_step_param(-1);
     case KeyCode::Tab:
       app.detail_row = app.detail_row >= kLastDetailRow ? 0 : app.detail_row + 1;
-      return;
-    case KeyCode::BackTab:
-      app.detail_row = app.detail_row == 0 ? kLastDetailRow : app.detail_row - 1;
-      return;
-    case KeyCode::F:
-      if (key.function == 1)
-        app.detail_row = app.detail_row == 0 ? kLastDetailRow : app.detail_row - 1;
       return;
     case KeyCode::Esc:
       app.release_all_held();

@@ -4,7 +4,6 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -622,7 +621,6 @@ TEST_F(SeqCursorFault, TheStepCursorStaysOnAPlayedStepAfterTrackPatternPasteLoad
   {
     auto state = Harness::make();
     state.app.patterns = {std::make_shared<Pattern>(short_first_track)};
-    std::filesystem::create_directories(preset::projects_dir());
     auto path = preset::item_path(preset::projects_dir(), "Short");
     ASSERT_TRUE(path && state.app.build_project().save(*path));
   }
