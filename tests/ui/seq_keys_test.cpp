@@ -13,11 +13,11 @@
 #include "preset.hpp"
 #include "support/temp_home.hpp"
 #include "ui/harness.hpp"
+#include "ui/sent_messages.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
 
-namespace messages = audio::messages;
 namespace pattern = sequencer::pattern;
 using pattern::ArpMode;
 using pattern::ClockDivision;
@@ -52,25 +52,6 @@ std::vector<term::KeyEvent> keys(std::string_view text) {
   return out;
 }
 
-// What was sent, one message after the other: "on track note velocity", "off track note",
-// "bpm value", "pattern".
-std::string describe(const messages::AudioMessage& message) {
-  return message.visit([](const auto& held) -> std::string {
-    using Held = std::decay_t<decltype(held)>;
-    if constexpr (std::is_same_v<Held, messages::AudioMessage::NoteOn>) {
-      return fmt::format("on {} {} {}", held.track, held.note, held.velocity);
-    } else if constexpr (std::is_same_v<Held, messages::AudioMessage::NoteOff>) {
-      return fmt::format("off {} {}", held.track, held.note);
-    } else if constexpr (std::is_same_v<Held, messages::AudioMessage::SetBpm>) {
-      return fmt::format("bpm {}", held.bpm);
-    } else if constexpr (std::is_same_v<Held, messages::AudioMessage::SetPattern>) {
-      return "pattern";
-    } else {
-      return fmt::format("tag {}", static_cast<int>(held.tag));
-    }
-  });
-}
-
 // The SEQ view of a new project (the starter beat), nothing sent yet.
 Harness seq_harness() {
   auto h = Harness::make();
@@ -84,9 +65,7 @@ Harness seq_harness() {
 std::string run(Harness& h, std::string_view typed) {
   for (const auto& k : keys(typed)) h.app.handle_key(k);
   h.app.flush_pattern_sync();
-  std::vector<std::string> sent;
-  for (const auto& message : h.drain_sent()) sent.push_back(describe(message));
-  return fmt::format("{}", fmt::join(sent, ", "));
+  return fmt::format("{}", fmt::join(take_sent(h).lines, ", "));
 }
 
 const pattern::Track& track_of(const Harness& h, std::uint8_t track = 0) {
@@ -132,7 +111,7 @@ TEST(SeqGridKeys, CursorEnterAndNoteEntry) {
       {"a note on the last step writes it and stays there", 15, "<enter>xc", 15, true,
        "on 0 74 100, off 0 74, on 0 76 100, pattern", {{15, step_with(kOn, 76)}}},
       {"global keys win while editing: d lowers the tempo, T is the theme", 1, "<enter>dT", 1, true,
-       "bpm 119, pattern", {{1, step_with(kOn, 60)}}},
+       "bpm 119.000, pattern", {{1, step_with(kOn, 60)}}},
       {"a toggles the accent and never enters a note", 0, "<enter>a", 0, true, "pattern",
        {{0, step_with(kOn | kAccent, 36, 120)}}},
       {"Enter while editing toggles the step; editing goes on", 0, "<enter><enter>", 0, true, "pattern",
