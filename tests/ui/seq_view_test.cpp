@@ -10,6 +10,7 @@
 
 #include "term/width.hpp"
 #include "ui/harness.hpp"
+#include "ui/view_cells.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -22,13 +23,6 @@ using Slot = term::Color Theme::*;
 // At 100 x 30 the body is rows 1 to 27; the page strip takes columns 97 to 99.
 constexpr std::uint16_t kWidth = 100;
 constexpr std::uint16_t kHeight = 30;
-
-// `count` cells from (x, y), joined.
-std::string text_at(const term::TestBackend& frame, int x, int y, int count) {
-  std::string text;
-  for (int i = 0; i < count; ++i) text += frame.cell(x + i, y).symbol;
-  return text;
-}
 
 // Text that must stand from (x, y), every one of its cells in the given look.
 struct Look {
@@ -45,7 +39,7 @@ void expect_looks(const term::TestBackend& frame, const Theme& theme,
   for (const auto& look : looks) {
     const auto glyphs = term::graphemes(look.text);
     SCOPED_TRACE(look.text);
-    EXPECT_EQ(text_at(frame, look.x, look.y, static_cast<int>(glyphs.size())), look.text)
+    EXPECT_EQ(cells_text(frame, look.x, look.y, static_cast<int>(glyphs.size())), look.text)
         << "at " << look.x << "," << look.y;
     for (int i = 0; i < static_cast<int>(glyphs.size()); ++i) {
       const auto& cell = frame.cell(look.x + i, look.y);
@@ -106,7 +100,7 @@ TEST(SeqView, StepPageInBothThemes) {
 
     // The current tab in black on its track's colour, the others in their colours (focused),
     // the muted one in the border colour.
-    EXPECT_EQ(text_at(frame, 0, 1, 10), "╭> Track 1");
+    EXPECT_EQ(cells_text(frame, 0, 1, 10), "╭> Track 1");
     EXPECT_EQ(frame.cell(3, 2).foreground, term::colors::black);
     EXPECT_EQ(frame.cell(3, 2).background, theme.track1);
     EXPECT_EQ(frame.cell(3, 2).modifiers, Modifier::Bold);
@@ -144,10 +138,10 @@ TEST(SeqView, StepPageInBothThemes) {
                   {98, 3, " ", &Theme::dim},
                   {99, 3, "·", &Theme::dim},
                   {99, 4, "▼", &Theme::selected_fg, &Theme::selected_bg, Modifier::Bold}});
-    EXPECT_EQ(text_at(frame, 1, 26, 93),
+    EXPECT_EQ(cells_text(frame, 1, 26, 93),
               "  Note:A#3     Vel:100     Gate:0       uT:-3      Cond:1:4     Len:20      "
               "Div:1/16   ON ACC");
-    EXPECT_EQ(text_at(frame, 21, 7, 5), "     ") << "the second row ends at the length";
+    EXPECT_EQ(cells_text(frame, 21, 7, 5), "     ") << "the second row ends at the length";
 
     // Editing: the cursor cell turns solid, the grid title and the detail light up.
     h.press({key(term::KeyCode::Enter), key(term::KeyCode::Tab)});
@@ -176,7 +170,7 @@ TEST(SeqView, TabsLoseTheirColoursAndMarkerWhenNotFocused) {
   EXPECT_EQ(frame.cell(55, 2).background, h.app.theme.track3);
   h.app.column = 0;
   h.app.row_nav = false;
-  EXPECT_EQ(text_at(h.draw(kWidth, kHeight), 0, 1, 10), "╭* Track 1");
+  EXPECT_EQ(cells_text(h.draw(kWidth, kHeight), 0, 1, 10), "╭* Track 1");
 }
 
 TEST(SeqView, GridCellsFollowTheInnerWidth) {
@@ -204,7 +198,7 @@ TEST(SeqView, GridCellsFollowTheInnerWidth) {
       std::string expected;
       for (std::size_t cell = 0; cell < c.cells[row]; ++cell)
         expected += term::pad_right("--", c.pitch);
-      EXPECT_EQ(text_at(frame, 1, 6 + static_cast<int>(row), static_cast<int>(inner_width)),
+      EXPECT_EQ(cells_text(frame, 1, 6 + static_cast<int>(row), static_cast<int>(inner_width)),
                 term::pad_right(expected, inner_width));
     }
   }
@@ -237,7 +231,7 @@ TEST(SeqView, ArpeggiatorPageInBothThemes) {
         "  Length:   4",   "  Latch:    On",  "> Offsets:  +0 +7 -5 +12", "  Scale:    Dorian",
         "  Root:     B"};
     for (std::size_t i = 0; i < lines.size(); ++i) {
-      EXPECT_EQ(text_at(frame, 1, 5 + static_cast<int>(i), static_cast<int>(lines[i].size())),
+      EXPECT_EQ(cells_text(frame, 1, 5 + static_cast<int>(i), static_cast<int>(lines[i].size())),
                 lines[i]);
     }
     expect_looks(frame, theme,
@@ -286,9 +280,9 @@ TEST(SeqView, LabelCellsSitOnTheTitlesAndLinesTheyName) {
   EXPECT_EQ(h.app.seq_label_cells(body),
             (std::vector<LabelCell>{{1, 1}, {25, 1}, {50, 1}, {74, 1}, {1, 5}, {1, 25}}));
   auto frame = h.draw(kWidth, kHeight);
-  for (std::uint16_t x : {1, 25, 50, 74}) EXPECT_EQ(text_at(frame, x, 1, 7), "> Track");
-  EXPECT_EQ(text_at(frame, 1, 5, 10), " > Pattern");
-  EXPECT_EQ(text_at(frame, 1, 25, 8), " Step 01");
+  for (std::uint16_t x : {1, 25, 50, 74}) EXPECT_EQ(cells_text(frame, x, 1, 7), "> Track");
+  EXPECT_EQ(cells_text(frame, 1, 5, 10), " > Pattern");
+  EXPECT_EQ(cells_text(frame, 1, 25, 8), " Step 01");
 
   h.app.seq_page = SeqPage::Arp;
   const auto cells = h.app.seq_label_cells(body);
@@ -298,7 +292,7 @@ TEST(SeqView, LabelCellsSitOnTheTitlesAndLinesTheyName) {
                                         "Latch:", "Offsets:",  "Scale:", "Root:"};
   for (std::size_t f = 0; f < labels.size(); ++f) {
     EXPECT_EQ(cells[4 + f], (LabelCell{2, static_cast<std::uint16_t>(5 + f)}));
-    EXPECT_EQ(text_at(frame, 3, cells[4 + f].y, static_cast<int>(labels[f].size())), labels[f]);
+    EXPECT_EQ(cells_text(frame, 3, cells[4 + f].y, static_cast<int>(labels[f].size())), labels[f]);
   }
 }
 
@@ -313,10 +307,10 @@ TEST(SeqViewFaults, OffsetsListAtMostSixteenAndNoneForLengthZero) {
   std::string sixteen = "> Offsets:  -12";
   for (int i = 1; i < 16; ++i) sixteen += " -12";
   auto frame = h.draw(kWidth, kHeight);
-  EXPECT_EQ(text_at(frame, 1, 11, static_cast<int>(sixteen.size()) + 1), sixteen + " ");
+  EXPECT_EQ(cells_text(frame, 1, 11, static_cast<int>(sixteen.size()) + 1), sixteen + " ");
   arp.length = 0;
   frame = h.draw(kWidth, kHeight);
-  EXPECT_EQ(text_at(frame, 1, 11, 14), "> Offsets:    ");
+  EXPECT_EQ(cells_text(frame, 1, 11, 14), "> Offsets:    ");
 }
 
 TEST(SeqViewFaults, GridAndSlotScanStopAtTheEndOfTheStepList) {
@@ -328,9 +322,9 @@ TEST(SeqViewFaults, GridAndSlotScanStopAtTheEndOfTheStepList) {
   h.app.patterns[1]->tracks[1] = pattern::Track{};
   h.app.patterns[1]->tracks[1].steps.clear();
   auto frame = h.draw(kWidth, kHeight);
-  EXPECT_EQ(text_at(frame, 36, 6, 5), "--   ");
-  EXPECT_EQ(text_at(frame, 41, 6, 5), "     ") << "no cell past the step list";
-  EXPECT_EQ(text_at(frame, 0, 4, 8), "[··] ·· ");
+  EXPECT_EQ(cells_text(frame, 36, 6, 5), "--   ");
+  EXPECT_EQ(cells_text(frame, 41, 6, 5), "     ") << "no cell past the step list";
+  EXPECT_EQ(cells_text(frame, 0, 4, 8), "[··] ·· ");
 }
 
 TEST(SeqViewFaults, ThreeDigitSlotsGetFiveColumnsAndTheCurrentSlotStaysInSight) {
@@ -352,7 +346,7 @@ TEST(SeqViewFaults, ThreeDigitSlotsGetFiveColumnsAndTheCurrentSlotStaysInSight) 
     for (auto& slot : h.app.patterns) slot = std::make_shared<Pattern>(starter_pattern());
     h.app.current_pattern = c.current;
     auto frame = h.draw(c.strip_width + 3, kHeight);
-    EXPECT_EQ(text_at(frame, 0, 4, c.strip_width), c.strip);
+    EXPECT_EQ(cells_text(frame, 0, 4, c.strip_width), c.strip);
   }
 }
 
