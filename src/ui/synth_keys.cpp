@@ -4,12 +4,12 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
 
 #include "numeric.hpp"
 #include "synth/algorithm.hpp"
 #include "synth/params.hpp"
 #include "ui/app.hpp"
+#include "ui/edit_keys.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -28,21 +28,16 @@ constexpr int kLastFilterType = 5;
 constexpr float kMinTime = 0.001f;
 constexpr float kMaxTime = 5.0f;
 
-// How far one unit of key delta moves a value, and the range it stays in.
-struct Limits {
-  float step;
-  float low;
-  float high;
-};
-constexpr Limits kRatio{0.25f, 0.125f, 16.0f};
-constexpr Limits kUnit{0.02f, 0.0f, 1.0f};
-constexpr Limits kTime{0.01f, kMinTime, kMaxTime};
-constexpr Limits kSigned{0.02f, -1.0f, 1.0f};
+using edit_keys::StepRange;
+constexpr StepRange kRatio{0.25f, 0.125f, 16.0f};
+constexpr StepRange kUnit{0.02f, 0.0f, 1.0f};
+constexpr StepRange kTime{0.01f, kMinTime, kMaxTime};
+constexpr StepRange kSigned{0.02f, -1.0f, 1.0f};
 
 // The OPS page's rows, by `op_row`; the id sent is the row's first id plus the operator.
 struct OperatorRow {
   OperatorValues TrackSynthParams::*field;
-  Limits limits;
+  StepRange range;
   std::uint8_t first_id;
 };
 constexpr std::array<OperatorRow, 7> kOperatorRows{{
@@ -57,7 +52,7 @@ constexpr std::array<OperatorRow, 7> kOperatorRows{{
 
 struct ScalarRow {
   float TrackSynthParams::*field;
-  Limits limits;
+  StepRange range;
   std::uint8_t id;
 };
 // FLT rows 1..3 (row 0 is the filter type).
@@ -78,40 +73,6 @@ constexpr std::array<ScalarRow, 5> kAmpRows{{
 // The last row of each page: OPS, FLT, AMP.
 constexpr std::array<std::uint8_t, 3> kLastRow{kOperatorRows.size() - 1, kFilterRows.size(),
                                                kAmpRows.size() - 1};
-
-float stepped(float value, float delta, const Limits& limits) {
-  return clamp_finite(value + delta * limits.step, limits.low, limits.high);
-}
-
-// Steps of a key while a parameter row is being edited: arrows by one and five, the brackets a
-// quarter, the braces five.
-std::optional<float> parameter_delta(const term::KeyEvent& key) {
-  switch (key.code) {
-    case KeyCode::Left:
-      return -1.0f;
-    case KeyCode::Right:
-      return 1.0f;
-    case KeyCode::Down:
-      return -5.0f;
-    case KeyCode::Up:
-      return 5.0f;
-    case KeyCode::Char:
-      switch (key.character) {
-        case U'[':
-          return -0.25f;
-        case U']':
-          return 0.25f;
-        case U'{':
-          return -5.0f;
-        case U'}':
-          return 5.0f;
-        default:
-          return std::nullopt;
-      }
-    default:
-      return std::nullopt;
-  }
-}
 
 // The row cursor of the page shown: OPS has its own, FLT and AMP share one.
 std::uint8_t& page_cursor(App& app) {
@@ -181,7 +142,7 @@ void App::handle_synth_key(const term::KeyEvent& key) {
     editing = false;
   } else if (column == 0) {
     edit_algorithm(*this, key);
-  } else if (auto delta = parameter_delta(key)) {
+  } else if (auto delta = edit_keys::delta(key)) {
     adjust_synth_param(*delta);
   }
 }
@@ -193,7 +154,7 @@ void App::adjust_synth_param(float delta) {
   };
   auto adjust = [&](const ScalarRow& row) {
     float& value = patch.*row.field;
-    value = stepped(value, delta, row.limits);
+    value = edit_keys::stepped(value, delta, row.range);
     send(row.id, value);
   };
   // A row past the page's end (page_row is shared, so AMP's Drive row may be set while FLT shows)
@@ -204,7 +165,7 @@ void App::adjust_synth_param(float delta) {
       const OperatorRow& row = kOperatorRows[op_row];
       const std::size_t op = std::min<std::size_t>(current_op, kLastOperator);
       float& value = (patch.*row.field)[op];
-      value = stepped(value, delta, row.limits);
+      value = edit_keys::stepped(value, delta, row.range);
       send(static_cast<std::uint8_t>(row.first_id + op), value);
       return;
     }

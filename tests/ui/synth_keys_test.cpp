@@ -1,12 +1,14 @@
 // The SYNTH view's keys: moving between the algorithm block and the rows of each page, and
 // editing as key sequences, each checked by the patch value it leaves and the one message sent.
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
 
 #include "ui/harness.hpp"
+#include "ui/sent_messages.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -18,29 +20,8 @@ constexpr std::uint8_t kTrack = 2;
 constexpr std::uint8_t kDx7Algorithm1 = 8;
 constexpr std::uint8_t kFourOperators = 0;
 
-struct Sent {
-  std::uint8_t track;
-  std::uint8_t id;
-  float value;
-  friend bool operator==(const Sent&, const Sent&) = default;
-};
-std::ostream& operator<<(std::ostream& out, const Sent& s) {
-  return out << "(track " << int{s.track} << ", id " << int{s.id} << ", " << s.value << ")";
-}
-
-std::vector<Sent> synth_params_sent(Harness& h) {
-  std::vector<Sent> out;
-  for (const auto& message : h.drain_sent()) {
-    message.visit([&](const auto& m) {
-      if constexpr (std::is_same_v<std::decay_t<decltype(m)>,
-                                   audio::messages::AudioMessage::SetSynthParam>) {
-        out.push_back({m.track, m.param_id, m.value});
-      } else {
-        ADD_FAILURE() << "unexpected message";
-      }
-    });
-  }
-  return out;
+std::string synth_line(std::uint8_t track, std::uint8_t id, float value) {
+  return fmt::format("synth {} {} {:.3f}", track, id, value);
 }
 
 Harness synth_view(SynthPage page, std::uint8_t column, bool editing) {
@@ -187,8 +168,7 @@ TEST(SynthKeys, AlgorithmStepsByOneWithinTheTableAndIsAlwaysSent) {
     h.app.synth_params[kTrack].algorithm = c.start;
     h.press({c.key});
     EXPECT_EQ(h.app.synth_params[kTrack].algorithm, c.expected) << int{c.start};
-    EXPECT_EQ(synth_params_sent(h),
-              (std::vector<Sent>{{kTrack, 36, static_cast<float>(c.expected)}}));
+    EXPECT_EQ(take_sent(h).lines, std::vector{synth_line(kTrack, 36, c.expected)});
   }
   for (auto done : {key(KeyCode::Enter), key(KeyCode::Esc)}) {
     auto h = synth_view(SynthPage::Ops, 0, true);
@@ -219,7 +199,7 @@ void check_edits(SynthPage page, const std::vector<EditCase>& cases) {
     h.press({c.key});
     const float value = c.field(h.app.synth_params[kTrack]);
     EXPECT_FLOAT_EQ(value, c.expected) << c.what;
-    EXPECT_EQ(synth_params_sent(h), (std::vector<Sent>{{kTrack, c.id, value}})) << c.what;
+    EXPECT_EQ(take_sent(h).lines, std::vector{synth_line(kTrack, c.id, value)}) << c.what;
     EXPECT_TRUE(h.app.editing);
   }
 }
@@ -286,8 +266,7 @@ TEST(SynthKeys, FltRowsEditTheFilter) {
     h.app.synth_params[kTrack].filter_type = c.start;
     h.press({c.key});
     EXPECT_EQ(h.app.synth_params[kTrack].filter_type, c.expected) << int{c.start};
-    EXPECT_EQ(synth_params_sent(h),
-              (std::vector<Sent>{{kTrack, 40, static_cast<float>(c.expected)}}));
+    EXPECT_EQ(take_sent(h).lines, std::vector{synth_line(kTrack, 40, c.expected)});
   }
 
   // The row cursor is shared with AMP, whose Drive row FLT does not have: nothing is edited.
@@ -335,19 +314,33 @@ TEST(SynthKeys, AWholePatchIsSentInItsFixedOrder) {
   auto h = Harness::make();
   h.app.synth_params[1].filter_type = 4;
   h.app.apply_synth_params_for_track(1);
-  const auto sent = synth_params_sent(h);
-  std::vector<std::uint8_t> ids;
-  for (const auto& s : sent) {
-    EXPECT_EQ(s.track, 1);
-    ids.push_back(s.id);
-  }
-  std::vector<std::uint8_t> expected;
+  std::vector<std::string> expected;
+  const auto& patch = h.app.synth_params[1];
   for (std::uint8_t op = 0; op < 6; ++op) {
-    for (std::uint8_t first : {0, 6, 12, 18, 24, 30, 49}) expected.push_back(first + op);
+    for (auto [first, field] : {std::pair{0, &TrackSynthParams::op_ratios},
+                                {6, &TrackSynthParams::op_levels},
+                                {12, &TrackSynthParams::op_feedback},
+                                {18, &TrackSynthParams::op_attack},
+                                {24, &TrackSynthParams::op_decay},
+                                {30, &TrackSynthParams::op_end_level},
+                                {49, &TrackSynthParams::op_release}}) {
+      expected.push_back(synth_line(1, static_cast<std::uint8_t>(first + op), (patch.*field)[op]));
+    }
   }
-  for (std::uint8_t id : {36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 48}) expected.push_back(id);
-  EXPECT_EQ(ids, expected);
-  EXPECT_EQ(sent[46].value, 4.0f);  // the filter type as a number
+  for (auto [id, value] : {std::pair{36, static_cast<float>(patch.algorithm)},
+                           {37, patch.mix},
+                           {38, patch.filter_cutoff},
+                           {39, patch.filter_resonance},
+                           {40, 4.0f},
+                           {41, patch.filter_env_depth},
+                           {42, patch.amp_attack},
+                           {43, patch.amp_decay},
+                           {44, patch.amp_sustain},
+                           {45, patch.amp_release},
+                           {48, patch.drive}}) {
+    expected.push_back(synth_line(1, static_cast<std::uint8_t>(id), value));
+  }
+  EXPECT_EQ(take_sent(h).lines, expected);
 }
 
 TEST(SynthKeys, ParameterNamesByIdWithAQuestionMarkBeyondTheTable) {
