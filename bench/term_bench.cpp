@@ -1,6 +1,8 @@
 // Cost of one drawn frame on a large terminal (200 x 60): every row filled with styled spans in
 // bordered blocks, then diffed against the previous frame, once with every cell changed (the
 // first frame after a resize) and once with one row changed (a playing transport's typical frame).
+// Then the application's own frames: the SYNTH view, each page, while playing with meters moving
+// and an LFO sweeping the filter cutoff.
 
 #include <benchmark/benchmark.h>
 
@@ -11,6 +13,7 @@
 #include "term/diff.hpp"
 #include "term/layout.hpp"
 #include "term/paragraph.hpp"
+#include "ui/app.hpp"
 
 namespace {
 
@@ -55,6 +58,39 @@ void BM_DrawAndDiffFewCellsChanged(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_DrawAndDiffFewCellsChanged)->Unit(benchmark::kMicrosecond);
+
+namespace app = quorvelan::ui::app;
+
+// The pulse and the levels move from frame to frame as they do while playing, so each frame
+// differs from the one before in the header meters, the knob and the modulation mark.
+void BM_SynthViewFramePlaying(benchmark::State& state) {
+  auto [audio_tx, audio_rx] = quorvelan::audio::messages::make_audio_ring();
+  auto [feedback_tx, feedback_rx] = quorvelan::audio::messages::make_feedback_ring();
+  app::App ui(
+      app::AppParts{.audio_tx = std::move(audio_tx), .feedback_rx = std::move(feedback_rx)});
+  ui.view = app::View::Synth;
+  ui.synth_page = static_cast<app::SynthPage>(state.range(0));
+  ui.column = 1;
+  ui.row_nav = true;
+  ui.playing = true;
+  ui.play_steps = {3, 7, 11, 15};
+  ui.lfo_modulation[0] = {quorvelan::lfo::ModTargetKind::SynthParam, 0, 38, 0.5f};
+  Buffer previous(screen);
+  ui.render_app(previous);
+  std::uint32_t frame_number = 0;
+  for (auto _ : state) {
+    ++frame_number;
+    const float phase = static_cast<float>(frame_number % 60) / 60.0f;
+    ui.pulse = phase;
+    ui.lfo_modulation[0].value = phase;
+    for (auto& meter : ui.meters) meter = {phase, 1.0f - phase};
+    Buffer frame(screen);
+    ui.render_app(frame);
+    benchmark::DoNotOptimize(diff(previous, frame));
+    previous = std::move(frame);
+  }
+}
+BENCHMARK(BM_SynthViewFramePlaying)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
