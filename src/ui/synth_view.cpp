@@ -387,7 +387,9 @@ void draw_page_strip(const App& app, term::Buffer& buffer, const Rect& area) {
   const views::Theme& theme = app.theme;
   const auto block = term::Block().borders(term::Borders::Left).border_style(Style{}.fg(theme.dim));
   block.render(area, buffer);
-  const Style current = Style{}.fg(theme.selected_fg).bold();
+  // selected_fg is the screen's own background colour in both palettes: on its own it would
+  // vanish, so the current page and the arrows stand on selected_bg, as the active tab does.
+  const Style current = Style{}.fg(theme.selected_fg).bg(theme.selected_bg).bold();
   const Style other = Style{}.fg(theme.dim);
   const auto page = static_cast<std::size_t>(app.synth_page);
 

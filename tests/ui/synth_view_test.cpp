@@ -126,12 +126,17 @@ TEST(SynthView, OpsPageOfAConvertedDx7Voice) {
   EXPECT_EQ(frame.cell(6, 7).foreground, theme.beat_step);
   EXPECT_EQ(frame.cell(1, 11).foreground, theme.dim);
   EXPECT_TRUE(term::contains(frame.cell(1, 11).modifiers, Modifier::Underlined));
-  // The strip: dim border, the current page bold in selected_fg, the others dim.
+  // The strip: dim border, the current page and the arrow bold in selected_fg on selected_bg
+  // (selected_fg alone is the background colour), the other pages dim.
   EXPECT_EQ(frame.cell(97, 2).foreground, theme.dim);
-  EXPECT_EQ(frame.cell(98, 2).foreground, theme.selected_fg);
-  EXPECT_TRUE(bold(frame.cell(98, 2)));
+  for (auto [x, y] : {std::pair{98, 2}, {99, 2}, {99, 5}}) {
+    EXPECT_EQ(frame.cell(x, y).foreground, theme.selected_fg);
+    EXPECT_EQ(frame.cell(x, y).background, theme.selected_bg);
+    EXPECT_TRUE(bold(frame.cell(x, y)));
+  }
   EXPECT_EQ(frame.cell(99, 3).foreground, theme.dim);
-  EXPECT_EQ(frame.cell(99, 5).foreground, theme.selected_fg);
+  EXPECT_EQ(frame.cell(99, 3).background, theme.bg);
+  EXPECT_EQ(frame.cell(99, 1).background, theme.bg);  // no arrow above the first page
 
   h.app.editing = true;
   frame = h.draw(100, 30);
