@@ -150,25 +150,22 @@ Focus focus_of(const App& app) {
   return {app.column == 0 && normal, app.column == 1 && normal};
 }
 
-// A bordered block whose title carries the focus marker; returns the area inside it.
-Rect draw_box(term::Buffer& buffer, const Rect& area, Style style, const std::string& title) {
+// A bordered block with its title on the top border; returns the area inside it.
+Rect draw_box(term::Buffer& buffer, const Rect& area, Style border, Line title) {
   const auto block =
-      term::Block().borders(term::Borders::All).border_style(style).title(Line(title, style));
+      term::Block().borders(term::Borders::All).border_style(border).title(std::move(title));
   block.render(area, buffer);
   return block.inner(area);
 }
 
-// A focused block says " > " (bold) while rows are navigated, " * " otherwise; an unfocused one
-// just a blank, in `dim`.
+// A focused block's title says " > " (bold) while rows are navigated, " * " otherwise; an
+// unfocused block is `dim` with a blank.
 Rect draw_focus_box(term::Buffer& buffer, const Rect& area, bool focused, bool row_nav,
                     Color focused_colour, Color dim, std::string_view title) {
-  Style style = Style{}.fg(focused ? focused_colour : dim);
-  const char* marker = " ";
-  if (focused) {
-    marker = row_nav ? " > " : " * ";
-    if (row_nav) style = style.bold();
-  }
-  return draw_box(buffer, area, style, fmt::format("{}{}", marker, title));
+  const Style border = Style{}.fg(focused ? focused_colour : dim);
+  const char* marker = focused ? (row_nav ? " > " : " * ") : " ";
+  const Style title_style = focused && row_nav ? border.bold() : border;
+  return draw_box(buffer, area, border, Line(fmt::format("{}{}", marker, title), title_style));
 }
 
 // The FLT and AMP pages' row look: a dim marked label, then the value.
@@ -230,7 +227,8 @@ void draw_operator_box(const App& app, term::Buffer& buffer, const Rect& area, s
     value_colour = app.editing ? track_colour : theme.fg;
     marker = app.editing ? ">>" : "> ";
   }
-  const Rect inner = draw_box(buffer, area, box, fmt::format(" {}Op {} ", marker, op + 1));
+  const Rect inner =
+      draw_box(buffer, area, box, Line(fmt::format(" {}Op {} ", marker, op + 1), box));
 
   const Style label_style = Style{}.fg(theme.dim);
   auto row = [&](std::uint8_t index, const char* label, std::string value) {

@@ -151,6 +151,7 @@ TEST(SynthView, OpsPageOfAConvertedDx7Voice) {
   EXPECT_EQ(text_at(frame, 0, 1, 5), "╭ > T");
   EXPECT_EQ(frame.cell(0, 1).foreground, theme.track1);
   EXPECT_TRUE(bold(frame.cell(4, 1)));
+  EXPECT_FALSE(bold(frame.cell(0, 1)));  // the title is bold, the border is not
   EXPECT_EQ(text_at(frame, 81, 6, 8), "╭ Op 6 ─");
   EXPECT_EQ(frame.cell(81, 6).foreground, theme.dim);
   h.app.row_nav = false;
