@@ -4,7 +4,6 @@
 #include <utf8proc.h>
 
 #include <algorithm>
-#include <cmath>
 
 #include "term/width.hpp"
 #include "ui/app.hpp"
@@ -60,13 +59,6 @@ Enum cycled(Enum value, int sign, std::size_t count) {
   return static_cast<Enum>((static_cast<int>(value) + sign + n) % n);
 }
 
-// Keeps a phase in [0, 1): the fractional part, one cycle on when negative.
-float wrapped_phase(float phase) {
-  float p = phase - std::trunc(phase);
-  if (p < 0.0f) p += 1.0f;
-  return p < 1.0f ? p : 0.0f;  // a tiny negative rounds up to exactly 1
-}
-
 // Applies a stroke to one field; false when the field takes no such stroke.
 bool apply_stroke(LfoConfig& config, Field field, Stroke stroke) {
   // Cycling fields and switches take every pair but { }.
@@ -96,7 +88,7 @@ bool apply_stroke(LfoConfig& config, Field field, Stroke stroke) {
       return true;
     case Field::PhaseOffset:
       config.phase_offset =
-          wrapped_phase(config.phase_offset + edit_keys::amount(kPhaseAmounts, stroke));
+          lfo::wrap_unit(config.phase_offset + edit_keys::amount(kPhaseAmounts, stroke));
       return true;
     case Field::Enabled:
       if (steps_through) config.enabled = !config.enabled;
