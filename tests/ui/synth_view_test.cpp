@@ -13,6 +13,7 @@
 #include "dx7/factory.hpp"
 #include "term/width.hpp"
 #include "ui/harness.hpp"
+#include "ui/view_cells.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -39,15 +40,6 @@ std::vector<std::string> rows(const TestBackend& frame, int first, int last) {
   for (int y = first; y <= last; ++y) out.push_back(frame.row(y));
   return out;
 }
-
-// The text of `count` columns of row y from column x.
-std::string text_at(const TestBackend& frame, int x, int y, int count) {
-  std::string out;
-  for (int i = 0; i < count; ++i) out += frame.cell(x + i, y).symbol;
-  return out;
-}
-
-bool bold(const term::Cell& cell) { return term::contains(cell.modifiers, Modifier::Bold); }
 
 std::string repeat(const char* symbol, std::size_t count) {
   std::string out;
@@ -118,7 +110,7 @@ TEST(SynthView, OpsPageOfAConvertedDx7Voice) {
   // The selected operator's box in the track's colour, its values in fg, labels dim.
   EXPECT_EQ(frame.cell(81, 6).foreground, theme.track1);
   EXPECT_EQ(frame.cell(83, 6).foreground, theme.track1);
-  EXPECT_FALSE(bold(frame.cell(81, 6)));
+  EXPECT_FALSE(is_bold(frame.cell(81, 6)));
   EXPECT_EQ(frame.cell(82, 9).foreground, theme.dim);
   EXPECT_EQ(frame.cell(87, 9).foreground, theme.fg);
   // Other boxes of a focused page in beat_step, values too; the envelope heading dim, underlined.
@@ -132,7 +124,7 @@ TEST(SynthView, OpsPageOfAConvertedDx7Voice) {
   for (auto [x, y] : {std::pair{98, 2}, {99, 2}, {99, 5}}) {
     EXPECT_EQ(frame.cell(x, y).foreground, theme.selected_fg);
     EXPECT_EQ(frame.cell(x, y).background, theme.selected_bg);
-    EXPECT_TRUE(bold(frame.cell(x, y)));
+    EXPECT_TRUE(is_bold(frame.cell(x, y)));
   }
   EXPECT_EQ(frame.cell(99, 3).foreground, theme.dim);
   EXPECT_EQ(frame.cell(99, 3).background, theme.bg);
@@ -140,24 +132,24 @@ TEST(SynthView, OpsPageOfAConvertedDx7Voice) {
 
   h.app.editing = true;
   frame = h.draw(100, 30);
-  EXPECT_EQ(text_at(frame, 81, 6, 10), "╭ >>Op 6 ─");
-  EXPECT_TRUE(bold(frame.cell(81, 6)));
+  EXPECT_EQ(cells_text(frame, 81, 6, 10), "╭ >>Op 6 ─");
+  EXPECT_TRUE(is_bold(frame.cell(81, 6)));
   EXPECT_EQ(frame.cell(87, 9).foreground, theme.track1);
 
   // Focus on the block instead: its border takes the track's colour, bold with " > ".
   h.app.editing = false;
   h.app.column = 0;
   frame = h.draw(100, 30);
-  EXPECT_EQ(text_at(frame, 0, 1, 5), "╭ > T");
+  EXPECT_EQ(cells_text(frame, 0, 1, 5), "╭ > T");
   EXPECT_EQ(frame.cell(0, 1).foreground, theme.track1);
-  EXPECT_TRUE(bold(frame.cell(4, 1)));
-  EXPECT_FALSE(bold(frame.cell(0, 1)));  // the title is bold, the border is not
-  EXPECT_EQ(text_at(frame, 81, 6, 8), "╭ Op 6 ─");
+  EXPECT_TRUE(is_bold(frame.cell(4, 1)));
+  EXPECT_FALSE(is_bold(frame.cell(0, 1)));  // the title is bold, the border is not
+  EXPECT_EQ(cells_text(frame, 81, 6, 8), "╭ Op 6 ─");
   EXPECT_EQ(frame.cell(81, 6).foreground, theme.dim);
   h.app.row_nav = false;
   frame = h.draw(100, 30);
-  EXPECT_EQ(text_at(frame, 0, 1, 5), "╭ * T");
-  EXPECT_FALSE(bold(frame.cell(4, 1)));
+  EXPECT_EQ(cells_text(frame, 0, 1, 5), "╭ * T");
+  EXPECT_FALSE(is_bold(frame.cell(4, 1)));
 }
 
 TEST(SynthView, ExtraAlgorithmDimsTheOperatorsItDoesNotRunInBothThemes) {
@@ -170,9 +162,9 @@ TEST(SynthView, ExtraAlgorithmDimsTheOperatorsItDoesNotRunInBothThemes) {
     h.app.synth_params[3].mix = 0.5f;
     h.app.current_op = 4;  // left beyond the count by an algorithm change: nothing selected
     auto frame = h.draw(100, 30);
-    EXPECT_EQ(text_at(frame, 0, 1, 25), "╭ Track 4 - Algorithm 1 ─");
-    EXPECT_EQ(text_at(frame, 1, 2, 47), "  [4]>[3]>[1] [2]>[1]  1>X 3>Y           (4-op)");
-    EXPECT_EQ(text_at(frame, 1, 3, 35), "  X|----------|---------|Y  Mix:50%");
+    EXPECT_EQ(cells_text(frame, 0, 1, 25), "╭ Track 4 - Algorithm 1 ─");
+    EXPECT_EQ(cells_text(frame, 1, 2, 47), "  [4]>[3]>[1] [2]>[1]  1>X 3>Y           (4-op)");
+    EXPECT_EQ(cells_text(frame, 1, 3, 35), "  X|----------|---------|Y  Mix:50%");
     for (int x : {1, 17, 33, 50, 66, 82}) EXPECT_EQ(frame.cell(x + 1, 6).symbol, "O");
     EXPECT_EQ(frame.cell(55, 7).foreground, theme.beat_step);  // Op 4
     EXPECT_EQ(frame.cell(71, 7).foreground, theme.dim);        // Op 5
@@ -213,9 +205,9 @@ TEST(SynthView, AlgorithmBlockMixBarAndUnknownAlgorithms) {
     h.app.synth_params[0].mix = c.mix;
     const auto frame = h.draw(100, 30);
     const std::string title = c.title;
-    EXPECT_EQ(text_at(frame, 12, 1, static_cast<int>(title.size())), title);
-    EXPECT_EQ(text_at(frame, 1, 2, 48), term::pad_right(c.diagram, 48));
-    EXPECT_EQ(text_at(frame, 1, 3, 40), term::pad_right(c.mix_line, 40));
+    EXPECT_EQ(cells_text(frame, 12, 1, static_cast<int>(title.size())), title);
+    EXPECT_EQ(cells_text(frame, 1, 2, 48), term::pad_right(c.diagram, 48));
+    EXPECT_EQ(cells_text(frame, 1, 3, 40), term::pad_right(c.mix_line, 40));
   }
 }
 
@@ -248,42 +240,42 @@ TEST(SynthView, FltPageShowsTheFilterAndTheFirstLfoMovingIt) {
       box_line(""),
   };
   EXPECT_EQ(rows(frame, 6, 14), expected);
-  EXPECT_EQ(text_at(frame, 97, 1, 3), "│ ▲");
-  EXPECT_EQ(text_at(frame, 97, 3, 3), "│FL");
+  EXPECT_EQ(cells_text(frame, 97, 1, 3), "│ ▲");
+  EXPECT_EQ(cells_text(frame, 97, 3, 3), "│FL");
 
   EXPECT_EQ(frame.cell(0, 6).foreground, theme.filter_accent);
-  EXPECT_TRUE(bold(frame.cell(2, 6)));
+  EXPECT_TRUE(is_bold(frame.cell(2, 6)));
   EXPECT_EQ(frame.cell(1, 8).foreground, theme.dim);  // label and marker
   EXPECT_EQ(frame.cell(14, 8).foreground, theme.fg);  // focused row's value, bold
-  EXPECT_TRUE(bold(frame.cell(14, 8)));
+  EXPECT_TRUE(is_bold(frame.cell(14, 8)));
   EXPECT_EQ(frame.cell(14, 7).foreground, theme.fg);  // another row's value, plain
-  EXPECT_FALSE(bold(frame.cell(14, 7)));
+  EXPECT_FALSE(is_bold(frame.cell(14, 7)));
   // The knob halfway from dim (6C7086) to fg (CDD6F4); the mark in fg, bold; the run in fg.
   EXPECT_EQ(frame.cell(1, 12).foreground, Color::rgb(156, 163, 189));
   EXPECT_EQ(frame.cell(3, 12).foreground, theme.filter_accent);
   EXPECT_EQ(frame.cell(9, 12).foreground, theme.filter_accent);
   EXPECT_EQ(frame.cell(10, 12).foreground, theme.fg);
   EXPECT_EQ(frame.cell(25, 12).foreground, theme.fg);
-  EXPECT_TRUE(bold(frame.cell(25, 12)));
+  EXPECT_TRUE(is_bold(frame.cell(25, 12)));
   EXPECT_EQ(frame.cell(8, 12).foreground, theme.filter_accent);
   EXPECT_EQ(frame.cell(1, 13).foreground, theme.fg);
   EXPECT_EQ(frame.cell(9, 13).foreground, theme.filter_accent);
 
   h.app.editing = true;
   frame = h.draw(100, 30);
-  EXPECT_EQ(text_at(frame, 1, 8, 4), ">>Cu");
+  EXPECT_EQ(cells_text(frame, 1, 8, 4), ">>Cu");
   EXPECT_EQ(frame.cell(14, 8).foreground, theme.filter_accent);
-  EXPECT_TRUE(bold(frame.cell(14, 8)));
+  EXPECT_TRUE(is_bold(frame.cell(14, 8)));
 
   // Unfocused: dim box with a blank marker, no row marker, values in fg.
   h.app.editing = false;
   h.app.column = 0;
   frame = h.draw(100, 30);
-  EXPECT_EQ(text_at(frame, 0, 6, 9), "╭ Filter ");
+  EXPECT_EQ(cells_text(frame, 0, 6, 9), "╭ Filter ");
   EXPECT_EQ(frame.cell(0, 6).foreground, theme.dim);
-  EXPECT_EQ(text_at(frame, 1, 8, 2), "  ");
+  EXPECT_EQ(cells_text(frame, 1, 8, 2), "  ");
   EXPECT_EQ(frame.cell(14, 8).foreground, theme.fg);
-  EXPECT_FALSE(bold(frame.cell(14, 8)));
+  EXPECT_FALSE(is_bold(frame.cell(14, 8)));
 }
 
 TEST(SynthView, FltValuesAreFormattedByRange) {
@@ -308,9 +300,9 @@ TEST(SynthView, FltValuesAreFormattedByRange) {
     patch.filter_cutoff = c.cutoff;
     patch.filter_env_depth = c.depth;
     const auto frame = h.draw(100, 30);
-    EXPECT_EQ(text_at(frame, 14, 7, 11), term::pad_right(c.type_text, 11));
-    EXPECT_EQ(text_at(frame, 14, 8, 8), term::pad_right(c.cutoff_text, 8));
-    EXPECT_EQ(text_at(frame, 14, 10, 6), term::pad_right(c.depth_text, 6));
+    EXPECT_EQ(cells_text(frame, 14, 7, 11), term::pad_right(c.type_text, 11));
+    EXPECT_EQ(cells_text(frame, 14, 8, 8), term::pad_right(c.cutoff_text, 8));
+    EXPECT_EQ(cells_text(frame, 14, 10, 6), term::pad_right(c.depth_text, 6));
   }
 }
 
@@ -343,25 +335,25 @@ TEST(SynthView, AmpPageDrawsTheEnvelopeGraphTimesDriveAndPan) {
       box_line(""),
   };
   EXPECT_EQ(rows(frame, 6, 17), expected);
-  EXPECT_EQ(text_at(frame, 97, 4, 3), "│AM");
-  EXPECT_EQ(text_at(frame, 97, 5, 3), "│  ");
+  EXPECT_EQ(cells_text(frame, 97, 4, 3), "│AM");
+  EXPECT_EQ(cells_text(frame, 97, 5, 3), "│  ");
 
   EXPECT_EQ(frame.cell(0, 6).foreground, theme.amp_accent);
   EXPECT_EQ(frame.cell(3, 7).foreground, theme.amp_accent);
   EXPECT_EQ(frame.cell(3, 14).foreground, theme.dim);  // Atk label
   EXPECT_EQ(frame.cell(8, 14).foreground, theme.fg);   // its value
-  EXPECT_FALSE(bold(frame.cell(8, 14)));
+  EXPECT_FALSE(is_bold(frame.cell(8, 14)));
   EXPECT_EQ(frame.cell(21, 14).foreground, theme.amp_accent);  // the value being edited
-  EXPECT_TRUE(bold(frame.cell(21, 14)));
+  EXPECT_TRUE(is_bold(frame.cell(21, 14)));
   EXPECT_EQ(frame.cell(15, 16).foreground, theme.dim);  // "Pan: "
   EXPECT_EQ(frame.cell(20, 16).foreground, theme.fg);   // L25
 
   h.app.editing = false;
   h.app.page_row = 4;
   frame = h.draw(100, 30);
-  EXPECT_EQ(text_at(frame, 1, 16, 9), "> Drive: ");
+  EXPECT_EQ(cells_text(frame, 1, 16, 9), "> Drive: ");
   EXPECT_EQ(frame.cell(10, 16).foreground, theme.fg);
-  EXPECT_TRUE(bold(frame.cell(10, 16)));
+  EXPECT_TRUE(is_bold(frame.cell(10, 16)));
 }
 
 // Times and levels that no key can set (a file written by hand, a NaN) must not turn into wild
@@ -394,7 +386,7 @@ TEST(SynthView, NonFiniteValuesDrawWithoutWildIndexes) {
     h.app.mixer[0].pan = kInf;
     auto frame = h.draw(100, 30);
     std::string graph;
-    for (int y = 7; y <= 12; ++y) graph += text_at(frame, 1, y, 44);
+    for (int y = 7; y <= 12; ++y) graph += cells_text(frame, 1, y, 44);
     EXPECT_EQ(graph.find_first_not_of(' ') != std::string::npos, c.graph) << c.attack;
     if (c.graph) {
       for (int x = 3; x < 43; ++x) {  // one "*" in every column
@@ -403,7 +395,7 @@ TEST(SynthView, NonFiniteValuesDrawWithoutWildIndexes) {
         EXPECT_EQ(stars, 1) << c.attack << " column " << x;
       }
     }
-    EXPECT_EQ(text_at(frame, 1, 14, 7), "> Atk: ");  // the lines below stay in place
+    EXPECT_EQ(cells_text(frame, 1, 14, 7), "> Atk: ");  // the lines below stay in place
   }
 
   auto h = synth_view(SynthPage::Flt);
@@ -412,8 +404,8 @@ TEST(SynthView, NonFiniteValuesDrawWithoutWildIndexes) {
   h.app.lfo_modulation[0] = {lfo::ModTargetKind::SynthParam, 0, 39, -kInf};
   h.app.pulse = kNaN;
   const auto frame = h.draw(100, 30);
-  EXPECT_EQ(text_at(frame, 1, 12, 30), "  Freq: |                    |");
-  EXPECT_EQ(text_at(frame, 1, 13, 30), "○ Res:  |│───────────────────|");
+  EXPECT_EQ(cells_text(frame, 1, 12, 30), "  Freq: |                    |");
+  EXPECT_EQ(cells_text(frame, 1, 13, 30), "○ Res:  |│───────────────────|");
 }
 
 TEST(SynthView, LabelCellsComeFromTheDrawnLayout) {
@@ -456,10 +448,10 @@ TEST(SynthView, LabelCellsComeFromTheDrawnLayout) {
     const char* names[] = {"Atk", "Dec", "Sus", "Rel"};
     for (int i = 0; i < 4; ++i) {
       EXPECT_EQ(cells[1 + i].y, 14);
-      EXPECT_EQ(text_at(frame, cells[1 + i].x + 1, 14, 3), names[i]) << attack;
+      EXPECT_EQ(cells_text(frame, cells[1 + i].x + 1, 14, 3), names[i]) << attack;
     }
     EXPECT_EQ(cells[5], (LabelCell{2, 16}));
-    EXPECT_EQ(text_at(frame, 3, 16, 5), "Drive");
+    EXPECT_EQ(cells_text(frame, 3, 16, 5), "Drive");
     EXPECT_EQ(Cells(cells.end() - 3, cells.end()), strip);
   }
 }
