@@ -1,6 +1,6 @@
 // Track 3's patch edited from the keyboard in the SYNTH view and heard through the test fixture's
 // JACK server: the operator ratio moves the pitch, the filter darkens the sound, and the project
-// file written afterwards carries the new values on track 3 alone.
+// saved afterwards carries the new values on track 3 alone.
 
 #include <gtest/gtest.h>
 
@@ -67,8 +67,7 @@ Project tone_project() {
 
 TEST_F(ProgramRun, EditingTrackThreesPatchChangesWhatItPlaysAndWhatItSaves) {
   const Project written = tone_project();
-  const auto file = projects() / "Tone.json";
-  ASSERT_TRUE(written.save(file).has_value());
+  ASSERT_TRUE(written.save(projects() / "Tone.json").has_value());
 
   PtySession program(options(30, 110, true));
   ASSERT_TRUE(program.wait_for_text("  Tone", 10s)) << program.screen_text();
@@ -104,8 +103,11 @@ TEST_F(ProgramRun, EditingTrackThreesPatchChangesWhatItPlaysAndWhatItSaves) {
   EXPECT_LT(dark, open * 0.8) << "peaks " << plain_peak << " " << octave_peak << ", centroid open " << open << " Hz, filtered " << dark << " Hz";
   EXPECT_GT(e2e::rms(filtered.mono()), 1e-3) << "the filtered note is still heard";
 
-  program.pump(32s);  // one autosave period
-  auto saved = Project::load(file);
+  program.send("s" + times(kDown, 2) + "\r");
+  ASSERT_TRUE(program.wait_for_text(" Save Project ", 5s)) << program.screen_text();
+  program.send("Edited\r");
+  ASSERT_TRUE(program.wait_for_text("[Saved: Edited]", 5s)) << program.screen_text();
+  auto saved = Project::load(projects() / "Edited.json");
   ASSERT_TRUE(saved.has_value()) << saved.error().message();
   ASSERT_TRUE(saved->synth_params.has_value());
   TrackSynthParams expected = (*written.synth_params)[kTrack];
