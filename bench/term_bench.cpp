@@ -1,7 +1,7 @@
 // Cost of one drawn frame on a large terminal (200 x 60): every row filled with styled spans in
 // bordered blocks, then diffed against the previous frame, once with every cell changed (the
 // first frame after a resize) and once with one row changed (a playing transport's typical frame);
-// then the application's own SEQ, MIX and LFO frames while it plays.
+// then the application's own SEQ, SYNTH, MIX and LFO frames while it plays.
 
 #include <benchmark/benchmark.h>
 
@@ -17,7 +17,6 @@
 namespace {
 
 using namespace quorvelan::term;
-namespace ui = quorvelan::ui;
 
 const Rect screen{0, 0, 200, 60};
 
@@ -59,72 +58,24 @@ void BM_DrawAndDiffFewCellsChanged(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawAndDiffFewCellsChanged)->Unit(benchmark::kMicrosecond);
 
-// An App that plays: meters moving, four LFOs running on parameters of every kind and reporting
-// their values, the view's first column focused.
-struct PlayingApp {
-  ui::app::App app{ui::app::AppParts{
-      .audio_tx = quorvelan::audio::messages::make_audio_ring().first,
-      .feedback_rx = quorvelan::audio::messages::make_feedback_ring().second}};
+namespace app = quorvelan::ui::app;
 
-  explicit PlayingApp(ui::app::View view) {
-    namespace lfo = quorvelan::lfo;
-    app.view = view;
-    app.row_nav = true;
-    app.playing = true;
-    app.play_steps = {5, 6, 7, 8};
-    app.meters = {{{0.9f, 0.8f}, {0.6f, 0.5f}, {0.4f, 0.3f}, {0.2f, 0.1f}}};
-    const std::array<lfo::ModTarget, lfo::kLfoCount> targets{
-        lfo::ModTarget::SynthParam{1, 38}, lfo::ModTarget::EffectParam{2, 2},
-        lfo::ModTarget::SendLevel{0}, lfo::ModTarget::LfoParam{3, 0}};
-    for (std::size_t i = 0; i < lfo::kLfoCount; ++i) {
-      auto& config = app.lfo_configs[i];
-      config.enabled = true;
-      config.shape = static_cast<lfo::LfoShape>(i * 2);
-      config.depth = 0.6f;
-      config.target = targets[i];
-      app.lfo_modulation[i] = {targets[i].kind(), targets[i].a(), targets[i].b(), 0.4f};
-    }
-  }
-
-  // One frame as the main loop makes it: the animation advanced, the meters moved, the state
-  // drawn, and the difference from the previous frame written out.
-  std::string frame(Buffer& previous) {
-    app.advance_frame();
-    for (auto& meter : app.meters) meter.left = meter.left > 0.05f ? meter.left - 0.05f : 0.9f;
-    Buffer next(screen);
-    app.render_app(next);
-    std::string out = diff(previous, next);
-    previous = std::move(next);
-    return out;
-  }
-};
-
-void BM_MixFramePlaying(benchmark::State& state) {
-  PlayingApp playing(ui::app::View::Mix);
-  Buffer previous(screen);
-  for (auto _ : state) benchmark::DoNotOptimize(playing.frame(previous));
+// An App without devices, in `view`, with the transport running.
+app::App playing_app(app::View view) {
+  auto [audio_tx, audio_rx] = quorvelan::audio::messages::make_audio_ring();
+  auto [feedback_tx, feedback_rx] = quorvelan::audio::messages::make_feedback_ring();
+  app::App ui(
+      app::AppParts{.audio_tx = std::move(audio_tx), .feedback_rx = std::move(feedback_rx)});
+  ui.view = view;
+  ui.playing = true;
+  return ui;
 }
-BENCHMARK(BM_MixFramePlaying)->Unit(benchmark::kMicrosecond);
-
-void BM_LfoFramePlaying(benchmark::State& state) {
-  PlayingApp playing(ui::app::View::Lfo);
-  Buffer previous(screen);
-  for (auto _ : state) benchmark::DoNotOptimize(playing.frame(previous));
-}
-BENCHMARK(BM_LfoFramePlaying)->Unit(benchmark::kMicrosecond);
 
 // The SEQ view of a 64-step track with every step on, playing: the play positions move and the
 // meters are lit, as when the main loop draws while the transport runs.
 void BM_SeqFramePlaying(benchmark::State& state) {
-  namespace app = quorvelan::ui::app;
   namespace pattern = quorvelan::sequencer::pattern;
-  namespace messages = quorvelan::audio::messages;
-  auto [audio_tx, audio_rx] = messages::make_audio_ring();
-  auto [feedback_tx, feedback_rx] = messages::make_feedback_ring();
-  app::App seq(
-      app::AppParts{.audio_tx = std::move(audio_tx), .feedback_rx = std::move(feedback_rx)});
-  seq.view = app::View::Seq;
-  seq.playing = true;
+  app::App seq = playing_app(app::View::Seq);
   auto& track = seq.mutable_current_pattern().tracks[0];
   track.length = pattern::kStepCount;
   for (std::size_t i = 0; i < track.steps.size(); ++i) {
@@ -147,6 +98,82 @@ void BM_SeqFramePlaying(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SeqFramePlaying)->Unit(benchmark::kMicrosecond);
+
+// The SYNTH view, each page: the pulse and the levels move from frame to frame as they do while
+// playing, so each frame differs from the one before in the header meters, the knob and the
+// modulation mark of the cutoff that an LFO sweeps.
+void BM_SynthViewFramePlaying(benchmark::State& state) {
+  app::App ui = playing_app(app::View::Synth);
+  ui.synth_page = static_cast<app::SynthPage>(state.range(0));
+  ui.column = 1;
+  ui.row_nav = true;
+  ui.play_steps = {3, 7, 11, 15};
+  ui.lfo_modulation[0] = {quorvelan::lfo::ModTargetKind::SynthParam, 0, 38, 0.5f};
+  Buffer previous(screen);
+  ui.render_app(previous);
+  std::uint32_t frame_number = 0;
+  for (auto _ : state) {
+    ++frame_number;
+    const float phase = static_cast<float>(frame_number % 60) / 60.0f;
+    ui.pulse = phase;
+    ui.lfo_modulation[0].value = phase;
+    for (auto& meter : ui.meters) meter = {phase, 1.0f - phase};
+    Buffer frame(screen);
+    ui.render_app(frame);
+    benchmark::DoNotOptimize(diff(previous, frame));
+    previous = std::move(frame);
+  }
+}
+BENCHMARK(BM_SynthViewFramePlaying)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
+
+// Meters falling and LFOs running on parameters of every kind, reporting their values, with the
+// view's first column focused.
+app::App with_lfos_running(app::View view) {
+  namespace lfo = quorvelan::lfo;
+  app::App ui = playing_app(view);
+  ui.row_nav = true;
+  ui.play_steps = {5, 6, 7, 8};
+  ui.meters = {{{0.9f, 0.8f}, {0.6f, 0.5f}, {0.4f, 0.3f}, {0.2f, 0.1f}}};
+  const std::array<lfo::ModTarget, lfo::kLfoCount> targets{
+      lfo::ModTarget::SynthParam{1, 38}, lfo::ModTarget::EffectParam{2, 2},
+      lfo::ModTarget::SendLevel{0}, lfo::ModTarget::LfoParam{3, 0}};
+  for (std::size_t i = 0; i < lfo::kLfoCount; ++i) {
+    auto& config = ui.lfo_configs[i];
+    config.enabled = true;
+    config.shape = static_cast<lfo::LfoShape>(i * 2);
+    config.depth = 0.6f;
+    config.target = targets[i];
+    ui.lfo_modulation[i] = {targets[i].kind(), targets[i].a(), targets[i].b(), 0.4f};
+  }
+  return ui;
+}
+
+// Frames as the main loop makes them: the animation advanced, the meters moved, the state drawn
+// and its difference from the frame before written out.
+void draw_moving_frames(benchmark::State& state, app::App& ui) {
+  Buffer previous(screen);
+  ui.render_app(previous);
+  for (auto _ : state) {
+    ui.advance_frame();
+    for (auto& meter : ui.meters) meter.left = meter.left > 0.05f ? meter.left - 0.05f : 0.9f;
+    Buffer frame(screen);
+    ui.render_app(frame);
+    benchmark::DoNotOptimize(diff(previous, frame));
+    previous = std::move(frame);
+  }
+}
+
+void BM_MixFramePlaying(benchmark::State& state) {
+  app::App ui = with_lfos_running(app::View::Mix);
+  draw_moving_frames(state, ui);
+}
+BENCHMARK(BM_MixFramePlaying)->Unit(benchmark::kMicrosecond);
+
+void BM_LfoFramePlaying(benchmark::State& state) {
+  app::App ui = with_lfos_running(app::View::Lfo);
+  draw_moving_frames(state, ui);
+}
+BENCHMARK(BM_LfoFramePlaying)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
