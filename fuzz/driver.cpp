@@ -44,6 +44,9 @@ std::uintptr_t previous_block = 0;
 
 }  // namespace
 
+// UBSan would leave with _exit; aborting instead lets the signal handler save the input.
+extern "C" const char* __ubsan_default_options() { return "abort_on_error=1:print_stacktrace=1"; }
+
 extern "C" NOT_INSTRUMENTED void __sanitizer_cov_trace_pc() {
   const auto pc = reinterpret_cast<std::uintptr_t>(__builtin_return_address(0));
   const std::uintptr_t block = (pc ^ (pc >> 13) ^ (pc >> 27)) & (kMapSize - 1);
@@ -106,9 +109,9 @@ void on_fatal_signal(int signal) {
 
 void install_handlers() {
   __sanitizer_set_death_callback(save_current_input);
-  for (int signal : {SIGABRT, SIGALRM, SIGBUS, SIGFPE, SIGILL, SIGSEGV}) {
-    std::signal(signal, on_fatal_signal);
-  }
+  // AddressSanitizer reports a segmentation fault itself, then calls the death callback.
+  std::signal(SIGABRT, on_fatal_signal);
+  std::signal(SIGALRM, on_fatal_signal);
 }
 
 // ---- coverage ----
@@ -213,7 +216,7 @@ class Mutator {
  private:
   void mutate_once(std::string& input, const std::vector<std::string>& corpus) {
     const std::size_t size = input.size();
-    switch (below(10)) {
+    switch (below(11)) {
       case 0:
         if (size > 0) input[below(size)] ^= static_cast<char>(1 << below(8));
         break;
@@ -271,6 +274,9 @@ class Mutator {
         break;
       case 8:
         replace_number(input);
+        break;
+      case 9:  // a long run of one byte: deep nesting, long numbers, long names
+        if (size > 0) input.insert(below(size + 1), 1 + below(512), input[below(size)]);
         break;
       default:
         if (size > 0) input[below(size)] += static_cast<char>(below(2) == 0 ? 1 : -1);
