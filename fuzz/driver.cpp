@@ -253,24 +253,11 @@ class Mutator {
         const std::size_t at = below(other.size());
         const std::string piece =
             other.substr(at, 1 + below(std::min<std::size_t>(other.size() - at, 256)));
-        if (below(2) == 0 && size > 0) {
-          const std::size_t to = below(size);
-          input.replace(to, std::min(piece.size(), size - to), piece);
-        } else {
-          input.insert(below(size + 1), piece);
-        }
+        put(input, piece);
         break;
       }
       case 7:
-        if (!words_.empty()) {
-          const std::string& word = words_[below(words_.size())];
-          if (below(2) == 0 && size > 0) {
-            const std::size_t to = below(size);
-            input.replace(to, std::min(word.size(), size - to), word);
-          } else {
-            input.insert(below(size + 1), word);
-          }
-        }
+        if (!words_.empty()) put(input, words_[below(words_.size())]);
         break;
       case 8:
         replace_number(input);
@@ -281,6 +268,16 @@ class Mutator {
       default:
         if (size > 0) input[below(size)] += static_cast<char>(below(2) == 0 ? 1 : -1);
         break;
+    }
+  }
+
+  // Writes `piece` over the input at a random place, or inserts it there.
+  void put(std::string& input, std::string_view piece) {
+    if (below(2) == 0 && !input.empty()) {
+      const std::size_t to = below(input.size());
+      input.replace(to, std::min(piece.size(), input.size() - to), piece);
+    } else {
+      input.insert(below(input.size() + 1), piece);
     }
   }
 

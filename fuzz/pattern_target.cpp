@@ -10,19 +10,12 @@ namespace {
 namespace fs = std::filesystem;
 using sequencer::pattern::Pattern;
 
-std::optional<Pattern> load(const fs::path& path) {
-  auto pattern = preset::load_pattern(path);
-  if (!pattern) return std::nullopt;
-  return std::move(*pattern);
-}
+std::optional<Pattern> load(const fs::path& path) { return value_read(preset::load_pattern(path)); }
 
 Result<fs::path> save(const Pattern& pattern) {
   scratch_home();  // before the data directory is looked up: it lies in the scratch HOME
   const fs::path path = preset::patterns_dir() / "saved.json";
-  if (auto saved = preset::save_pattern(pattern, "saved"); !saved) {
-    return std::unexpected(saved.error());
-  }
-  return path;
+  return file_saved(path, preset::save_pattern(pattern, "saved"));
 }
 
 void run(std::span<const std::uint8_t> input) {

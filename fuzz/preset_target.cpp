@@ -25,10 +25,7 @@ std::optional<TrackSynthParams> load(const fs::path& path) {
 
 Result<fs::path> save(const TrackSynthParams& params) {
   const fs::path path = presets_dir() / "saved.json";
-  if (auto saved = preset::save_preset("saved", params); !saved) {
-    return std::unexpected(saved.error());
-  }
-  return path;
+  return file_saved(path, preset::save_preset("saved", params));
 }
 
 void run(std::span<const std::uint8_t> input) {

@@ -10,16 +10,11 @@ namespace {
 namespace fs = std::filesystem;
 using sequencer::project::Project;
 
-std::optional<Project> load(const fs::path& path) {
-  auto project = Project::load(path);
-  if (!project) return std::nullopt;
-  return std::move(*project);
-}
+std::optional<Project> load(const fs::path& path) { return value_read(Project::load(path)); }
 
 Result<fs::path> save(const Project& project) {
   const fs::path path = scratch_home() / "saved.json";
-  if (auto saved = project.save(path); !saved) return std::unexpected(saved.error());
-  return path;
+  return file_saved(path, project.save(path));
 }
 
 void run(std::span<const std::uint8_t> input) {

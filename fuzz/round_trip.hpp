@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -21,6 +22,20 @@ const std::filesystem::path& scratch_home();
 // The whole file, or nothing when it cannot be read.
 inline std::string file_bytes(const std::filesystem::path& path) {
   return files::read_prefix(path, std::numeric_limits<std::size_t>::max()).value_or("");
+}
+
+// The value a reader gave, or nothing when it refused the file.
+template <class T>
+std::optional<T> value_read(Result<T> read) {
+  if (!read) return std::nullopt;
+  return std::move(*read);
+}
+
+// The file a save wrote, or the save's error.
+inline Result<std::filesystem::path> file_saved(const std::filesystem::path& path,
+                                                const Result<void>& saved) {
+  if (!saved) return std::unexpected(saved.error());
+  return path;
 }
 
 // `load` reads the value of a file, or nothing when it refuses the file; `save` writes a value
