@@ -81,9 +81,13 @@ App::App(AppParts parts)
     : audio_tx(std::move(parts.audio_tx)),
       feedback_rx(std::move(parts.feedback_rx)),
       audio_engine(std::move(parts.audio_engine)),
+      current_device(audio_engine ? audio_engine->device_name() : std::string{}),
       output_devices(std::move(parts.output_devices)),
+      read_output_devices(std::move(parts.read_output_devices)),
       midi_input(std::move(parts.midi_input)),
+      midi_port_index(midi_input ? std::optional<std::size_t>{0} : std::nullopt),
       midi_ports(std::move(parts.midi_ports)),
+      read_midi_ports(std::move(parts.read_midi_ports)),
       terminal(std::move(parts.terminal)),
       input(std::move(parts.input)),
       gamepad(parts.gamepad),
@@ -311,5 +315,17 @@ void App::advance_frame() {
 }
 
 void App::set_status(std::string text) { status = Status{std::move(text), Clock::now()}; }
+
+Pattern& App::mutable_current_pattern() {
+  auto& slot = patterns[current_pattern];
+  if (slot.use_count() > 1) slot = std::make_shared<Pattern>(*slot);
+  return *slot;
+}
+
+void App::clamp_step_cursor() {
+  const auto& track = current_pattern_ref().tracks[current_track];
+  const std::size_t playable = std::min<std::size_t>(track.length, track.steps.size());
+  if (current_step >= playable) current_step = playable > 0 ? static_cast<std::uint8_t>(playable - 1) : 0;
+}
 
 }  // namespace quorvelan::ui::app

@@ -1,5 +1,6 @@
-// Key dispatch: the project list takes every key in its view; elsewhere the always-available
-// keys (master volume, quit, pattern copy and paste) come first.
+// Key dispatch: one chain decides which handler gets a key, by the open view, overlay or dialog;
+// the first handler that takes a key consumes it. Then the global keys, which act in every view
+// whether or not a field is being edited, and the navigation keys between views and pages.
 
 #include <algorithm>
 
@@ -10,19 +11,37 @@ namespace {
 
 namespace messages = audio::messages;
 using term::KeyCode;
+using term::KeyModifier;
 
 constexpr float kMasterVolumeStep = 0.1f;
 constexpr float kMaxMasterVolume = 4.0f;
+constexpr std::uint16_t kHelpPage = 10;
+constexpr std::uint16_t kHelpScrollEnd = 65535;
 
 bool is_quit(const term::KeyEvent& key) { return key.is_ctrl('c') || key.is_ctrl('q'); }
+bool is_function(const term::KeyEvent& key, std::uint8_t number) {
+  return key.code == KeyCode::F && key.function == number;
+}
+bool is_page_back(const term::KeyEvent& key) {
+  return (key.code == KeyCode::Up && key.has(KeyModifier::Ctrl)) || key.code == KeyCode::BackTab ||
+         is_function(key, 1);
+}
+bool is_page_forward(const term::KeyEvent& key) {
+  return (key.code == KeyCode::Down && key.has(KeyModifier::Ctrl)) || key.code == KeyCode::Tab ||
+         is_function(key, 2);
+}
+
+View view_at(int index) { return static_cast<View>(index); }
+int index_of(View view) { return static_cast<int>(view); }
 
 }  // namespace
 
 void App::handle_key(const term::KeyEvent& key) {
-  if (view == View::Project) {
-    handle_project_key(key);
-    return;
-  }
+  if (view == View::Project) return handle_project_key(key);
+  if (dialog_open) return handle_dialog_key(key);
+  if (picker_open) return handle_picker_key(key);
+  if (help_visible) return handle_help_key(key);
+
   if (key.is_char('+') || key.is_char('=') || key.is_char('-')) {
     float step = key.is_char('-') ? -kMasterVolumeStep : kMasterVolumeStep;
     master_volume = std::clamp(master_volume + step, 0.0f, kMaxMasterVolume);
@@ -34,7 +53,7 @@ void App::handle_key(const term::KeyEvent& key) {
     return;
   }
   if (key.is_ctrl('y')) {
-    clipboard = *patterns[current_pattern];
+    clipboard = current_pattern_ref();
     set_status("Copied pattern " + std::to_string(current_pattern + 1));
     return;
   }
@@ -45,9 +64,19 @@ void App::handle_key(const term::KeyEvent& key) {
     }
     ensure_pattern_slot(current_pattern);
     patterns[current_pattern] = std::make_shared<Pattern>(*clipboard);
+    clamp_step_cursor();
     dirty = true;
     set_status("Pasted to pattern " + std::to_string(current_pattern + 1));
+    return;
   }
+  if (jump_active) {
+    jump_active = false;
+    if (key.code != KeyCode::Char) return;
+    auto target = std::ranges::find(jump_targets, key.character, &EasyMotionTarget::label);
+    if (target != jump_targets.end()) apply_easymotion(target->action);
+    return;
+  }
+  handle_normal_key(key);
 }
 
 void App::handle_project_key(const term::KeyEvent& key) {
@@ -65,6 +94,181 @@ void App::handle_project_key(const term::KeyEvent& key) {
       load_project_by_name(project_list[project_row - 1]);
     }
   }
+}
+
+void App::handle_help_key(const term::KeyEvent& key) {
+  auto scroll_by = [this](int lines) {
+    help_scroll = static_cast<std::uint16_t>(std::clamp(help_scroll + lines, 0, int{kHelpScrollEnd}));
+  };
+  if (key.code == KeyCode::Up || key.is_char('k')) {
+    scroll_by(-1);
+  } else if (key.code == KeyCode::Down || key.is_char('j')) {
+    scroll_by(1);
+  } else if (key.code == KeyCode::PageUp) {
+    scroll_by(-kHelpPage);
+  } else if (key.code == KeyCode::PageDown) {
+    scroll_by(kHelpPage);
+  } else if (key.code == KeyCode::Home) {
+    help_scroll = 0;
+  } else if (key.code == KeyCode::End) {
+    help_scroll = kHelpScrollEnd;
+  } else if (key.is_char('h') || key.code == KeyCode::Esc) {
+    help_visible = false;
+    help_scroll = 0;
+  }
+}
+
+void App::handle_normal_key(const term::KeyEvent& key) {
+  if (handle_global_key(key)) return;
+  if (!editing && handle_navigation_key(key)) return;
+  switch (view) {
+    case View::Seq: return handle_seq_key(key);
+    case View::Synth: return handle_synth_key(key);
+    case View::Fx: return handle_fx_key(key);
+    case View::Lfo: return handle_lfo_key(key);
+    case View::Mix: return handle_mix_key(key);
+    case View::Set: return handle_set_key(key);
+    case View::Project: return;
+  }
+}
+
+bool App::handle_global_key(const term::KeyEvent& key) {
+  if (key.code == KeyCode::F) {
+    if (key.function == 3 && current_track > 0) select_track(current_track - 1);
+    if (key.function == 4 && current_track + 1u < kTrackCount) select_track(current_track + 1);
+    return key.function == 3 || key.function == 4;
+  }
+  if (key.code == KeyCode::PageUp) {
+    if (view >= View::Synth) switch_view(view_at(index_of(view) - 1));
+    return true;
+  }
+  if (key.code == KeyCode::PageDown) {
+    if (view >= View::Seq && view <= View::Mix) switch_view(view_at(index_of(view) + 1));
+    return true;
+  }
+  if (key.code != KeyCode::Char) return false;
+
+  // The view keys, in tab order; pressing the key of the view already shown ends its editing.
+  constexpr std::u32string_view kViewKeys = U"qwert";
+  if (auto at = kViewKeys.find(key.character); at != std::u32string_view::npos) {
+    View wanted = view_at(index_of(View::Seq) + static_cast<int>(at));
+    if (view != wanted) {
+      view = wanted;
+      column = 0;
+      row_nav = true;
+      mode = Mode::Normal;
+    }
+    editing = false;
+    return true;
+  }
+  switch (key.character) {
+    case U' ':
+      toggle_transport();
+      return true;
+    case U'1':
+    case U'2':
+    case U'3':
+    case U'4':
+      select_track(static_cast<std::uint8_t>(key.character - U'1'));
+      return true;
+    case U'<':
+    case U'd':
+      change_tempo(-1.0);
+      return true;
+    case U'>':
+    case U'f':
+      change_tempo(1.0);
+      return true;
+    case U'T':
+      theme.toggle();
+      return true;
+    case U'y':
+      switch_view(View::Set);
+      return true;
+    case U'g':
+      editing = false;
+      jump_targets = build_easymotion_targets();
+      jump_active = true;
+      return true;
+    case U'h':
+      help_visible = !help_visible;
+      help_scroll = 0;
+      return true;
+    case U's':
+    case U'l':
+      dialog_open = true;
+      dialog_is_load = key.character == U'l';
+      dialog_stage = DialogStage::TargetMenu;
+      dialog_file_index = 0;
+      if (!dialog_is_load) dialog_name.clear();
+      return true;
+    case U'm': {
+      auto& strip = mixer[current_track];
+      strip.muted = !strip.muted;
+      audio_tx.push(messages::set_mute(current_track, strip.muted));
+      return true;
+    }
+    case U'n':
+      next_pattern();
+      return true;
+    case U'p':
+      previous_pattern();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool App::handle_navigation_key(const term::KeyEvent& key) {
+  const bool ctrl = key.has(KeyModifier::Ctrl);
+  const bool to_previous_view = key.code == KeyCode::Left && ctrl;
+  const bool to_next_view = key.code == KeyCode::Right && ctrl;
+  const bool page_back = is_page_back(key);
+  const bool page_forward = is_page_forward(key);
+  if (!to_previous_view && !to_next_view && !page_back && !page_forward) return false;
+
+  row_nav = true;
+  if (to_previous_view) {
+    if (view >= View::Synth) switch_view(view_at(index_of(view) - 1));
+  } else if (to_next_view) {
+    if (view >= View::Seq && view <= View::Mix) switch_view(view_at(index_of(view) + 1));
+  } else if (view == View::Seq) {
+    seq_page = seq_page == SeqPage::Steps ? SeqPage::Arp : SeqPage::Steps;
+  } else if (view == View::Synth) {
+    constexpr int kPages = 3;
+    int page = (static_cast<int>(synth_page) + (page_forward ? 1 : kPages - 1)) % kPages;
+    synth_page = static_cast<SynthPage>(page);
+  }
+  return true;
+}
+
+void App::switch_view(View new_view) {
+  if (new_view == view) return;
+  view = new_view;
+  column = 0;
+  row_nav = true;
+  editing = false;
+  mode = Mode::Normal;
+  if (view == View::Set) {
+    output_devices = read_output_devices();
+    midi_ports = read_midi_ports();
+    settings_row = 0;
+  }
+}
+
+void App::toggle_transport() { audio_tx.push(playing ? messages::stop() : messages::play()); }
+
+void App::select_track(std::uint8_t track) {
+  current_track = track;
+  if (view == View::Mix) column = track;
+  clamp_step_cursor();
+}
+
+void App::change_tempo(double delta) {
+  bpm = std::clamp(bpm + delta, sequencer::pattern::kMinBpm, sequencer::pattern::kMaxBpm);
+  // The pattern keeps the tempo it is played at, but a tempo change alone is not resent.
+  mutable_current_pattern().bpm = bpm;
+  audio_tx.push(messages::set_bpm(bpm));
 }
 
 }  // namespace quorvelan::ui::app

@@ -50,8 +50,20 @@ void App::render_app(term::Buffer& buffer) const {
   auto parts = term::split_vertical(area, {Constraint::length(1), Constraint::min(0),
                                            Constraint::length(1), Constraint::length(1)});
   render_header(parts[0], buffer);
+  switch (view) {
+    case View::Seq: render_sequencer(buffer, parts[1]); break;
+    case View::Synth: render_synth(buffer, parts[1]); break;
+    case View::Fx: render_effects(buffer, parts[1]); break;
+    case View::Lfo: render_lfo(buffer, parts[1]); break;
+    case View::Mix: render_mixer(buffer, parts[1]); break;
+    case View::Set: render_settings(buffer, parts[1]); break;
+    case View::Project: break;
+  }
   render_status(parts[2], buffer);
   render_help(parts[3], buffer);
+  if (jump_active) render_jump_overlay(buffer, area);
+  if (dialog_open) render_file_dialog(buffer, area);
+  if (help_visible) render_help_popup(buffer, area);
 }
 
 void App::render_header(const term::Rect& area, term::Buffer& buffer) const {
@@ -68,9 +80,11 @@ void App::render_header(const term::Rect& area, term::Buffer& buffer) const {
   };
   tab(View::Seq, "SEQ");
   constexpr std::array<const char*, 3> kSynthPages{"OPS", "FLT", "AMP"};
-  for (std::uint8_t page = 0; page < kSynthPages.size(); ++page) {
+  for (std::size_t page = 0; page < kSynthPages.size(); ++page) {
     Style style = inactive;
-    if (view == View::Synth) style = page == synth_page ? active : Style{}.fg(theme.fg);
+    if (view == View::Synth) {
+      style = page == static_cast<std::size_t>(synth_page) ? active : Style{}.fg(theme.fg);
+    }
     spans.emplace_back(fmt::format(" {} ", kSynthPages[page]), style);
   }
   tab(View::Fx, "FX");
@@ -112,12 +126,12 @@ void App::render_status(const term::Rect& area, term::Buffer& buffer) const {
 
 void App::render_help(const term::Rect& area, term::Buffer& buffer) const {
   HelpText text{};
-  if (view == View::Seq && editing && seq_page == 0) {
+  if (view == View::Seq && editing && seq_page == SeqPage::Steps) {
     text = {"Up/Down:Adj  Tab:Param  [/]:Coarse  Enter:Toggle  Del:Clear  a:Acc  Esc:Back",
             "D-pad:Adj  L1/R1:Param  A:Toggle  B:Back"};
   } else if (view == View::Seq && editing) {
     text = {"[/]:Fine  Left/Right:Adj  Enter/Esc:Done", "D-pad:Adj  A/B:Done"};
-  } else if (view == View::Seq && seq_page == 0) {
+  } else if (view == View::Seq && seq_page == SeqPage::Steps) {
     text = {"Left/Right:Step  Ctrl+L/R:View  Ctrl+U/D:Page  1-4:Track  Enter:Edit  Space:Play  h:Help",
             "D-pad:Nav  X/Y:View  L2/R2:Track  A:Edit  Start:Play  Sel+B:Help"};
   } else if (view == View::Seq) {
@@ -162,6 +176,7 @@ void App::render_project_picker(const term::Rect& area, term::Buffer& buffer) co
       lines.emplace_back("  " + text, Style{}.fg(theme.fg));
     }
   };
+  constexpr std::size_t kFirstEntryLine = 4;
   entry(0, "+ New Project");
   for (std::size_t i = 0; i < project_list.size(); ++i) entry(i + 1, project_list[i]);
   lines.emplace_back("");
@@ -177,7 +192,11 @@ void App::render_project_picker(const term::Rect& area, term::Buffer& buffer) co
       lines.size() < area.height ? static_cast<std::uint16_t>((area.height - lines.size()) / 2) : 0;
   const term::Rect box{static_cast<std::uint16_t>(area.x + x_offset),
                        static_cast<std::uint16_t>(area.y + y_offset), width, height};
-  term::Paragraph(std::move(lines)).render(box, buffer);
+  // A list taller than the screen scrolls so that the selected entry stays in sight.
+  const std::size_t selected_line = kFirstEntryLine + project_row;
+  const auto scroll = static_cast<std::uint16_t>(
+      selected_line >= height ? std::min<std::size_t>(selected_line + 1 - height, 65535) : 0);
+  term::Paragraph(std::move(lines)).scroll(scroll).render(box, buffer);
 }
 
 }  // namespace quorvelan::ui::app

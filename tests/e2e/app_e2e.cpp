@@ -7,9 +7,8 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "e2e/program_run.hpp"
 #include "e2e/pty_screen.hpp"
 #include "sequencer/project.hpp"
 #include "ui/app.hpp"
@@ -18,43 +17,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using e2e::ProgramRun;
 using e2e::PtySession;
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-class ProgramRun : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/quorvelan-e2e-XXXXXX";
-    root_ = mkdtemp(pattern);
-    fs::create_directories(home());
-    fs::create_directories(tmp());
-  }
-  void TearDown() override { fs::remove_all(root_); }
-
-  fs::path home() const { return root_ / "home"; }
-  fs::path tmp() const { return root_ / "tmp"; }
-  fs::path log_file() const { return tmp() / "quorvelan.log"; }
-  fs::path projects() const { return home() / ".quorvelan" / "projects"; }
-
-  e2e::PtyOptions options(int rows = 30, int cols = 110) const {
-    return e2e::PtyOptions{
-        .argv = {QUORVELAN_BINARY},
-        .env = {{"HOME", home().string()},
-                {"TMPDIR", tmp().string()},
-                {"SPDLOG_LEVEL", "info"},
-                {"QUORVELAN_GAMEPAD", std::nullopt},
-                {"JACK_DEFAULT_SERVER", "quorvelan-e2e-none"}},
-        .rows = rows,
-        .cols = cols,
-    };
-  }
-
-  fs::path root_;
-};
+using e2e::read_file;
 
 TEST_F(ProgramRun, StartsOnTheProjectListOpensANewProjectAndQuits) {
   PtySession program(options());

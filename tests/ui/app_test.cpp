@@ -7,6 +7,7 @@
 #include "preset.hpp"
 #include "support/temp_home.hpp"
 #include "term/test_backend.hpp"
+#include "ui/harness.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -14,37 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 namespace messages = audio::messages;
 using namespace std::chrono_literals;
-
-// An App without terminal or devices, with the far ends of both rings kept for the test.
-struct Harness {
-  messages::AudioConsumer sent;
-  messages::FeedbackProducer reports;
-  App app;
-
-  static Harness make(std::vector<std::string> projects = {}) {
-    auto [audio_tx, audio_rx] = messages::make_audio_ring();
-    auto [feedback_tx, feedback_rx] = messages::make_feedback_ring();
-    AppParts parts{.audio_tx = std::move(audio_tx), .feedback_rx = std::move(feedback_rx)};
-    parts.project_list = std::move(projects);
-    return Harness{std::move(audio_rx), std::move(feedback_tx), App(std::move(parts))};
-  }
-
-  // Everything sent to the audio thread so far, boxes freed.
-  std::vector<messages::AudioMessage> drain_sent() {
-    std::vector<messages::AudioMessage> out;
-    while (auto message = sent.pop()) {
-      out.push_back(*message);
-      messages::free_box(*message);
-    }
-    return out;
-  }
-};
-
-term::KeyEvent key(term::KeyCode code) { return term::KeyEvent{.code = code}; }
-term::KeyEvent ch(char32_t c, term::KeyModifier modifiers = term::KeyModifier::None) {
-  return term::KeyEvent{.code = term::KeyCode::Char, .character = c, .modifiers = modifiers};
-}
-term::KeyEvent ctrl(char32_t c) { return ch(c, term::KeyModifier::Ctrl); }
 
 TEST(AppStart, StarterPatternHoldsTheBeatOnTracksOneAndTwoOnly) {
   auto h = Harness::make();
