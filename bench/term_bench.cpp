@@ -1,7 +1,7 @@
 // Cost of one drawn frame on a large terminal (200 x 60): every row filled with styled spans in
 // bordered blocks, then diffed against the previous frame, once with every cell changed (the
 // first frame after a resize) and once with one row changed (a playing transport's typical frame);
-// then the application's own SEQ frame while it plays.
+// then the application's own SEQ and SYNTH frames while it plays.
 
 #include <benchmark/benchmark.h>
 
@@ -58,18 +58,24 @@ void BM_DrawAndDiffFewCellsChanged(benchmark::State& state) {
 }
 BENCHMARK(BM_DrawAndDiffFewCellsChanged)->Unit(benchmark::kMicrosecond);
 
+namespace app = quorvelan::ui::app;
+
+// An App without devices, in `view`, with the transport running.
+app::App playing_app(app::View view) {
+  auto [audio_tx, audio_rx] = quorvelan::audio::messages::make_audio_ring();
+  auto [feedback_tx, feedback_rx] = quorvelan::audio::messages::make_feedback_ring();
+  app::App ui(
+      app::AppParts{.audio_tx = std::move(audio_tx), .feedback_rx = std::move(feedback_rx)});
+  ui.view = view;
+  ui.playing = true;
+  return ui;
+}
+
 // The SEQ view of a 64-step track with every step on, playing: the play positions move and the
 // meters are lit, as when the main loop draws while the transport runs.
 void BM_SeqFramePlaying(benchmark::State& state) {
-  namespace app = quorvelan::ui::app;
   namespace pattern = quorvelan::sequencer::pattern;
-  namespace messages = quorvelan::audio::messages;
-  auto [audio_tx, audio_rx] = messages::make_audio_ring();
-  auto [feedback_tx, feedback_rx] = messages::make_feedback_ring();
-  app::App seq(
-      app::AppParts{.audio_tx = std::move(audio_tx), .feedback_rx = std::move(feedback_rx)});
-  seq.view = app::View::Seq;
-  seq.playing = true;
+  app::App seq = playing_app(app::View::Seq);
   auto& track = seq.mutable_current_pattern().tracks[0];
   track.length = pattern::kStepCount;
   for (std::size_t i = 0; i < track.steps.size(); ++i) {
@@ -92,6 +98,33 @@ void BM_SeqFramePlaying(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SeqFramePlaying)->Unit(benchmark::kMicrosecond);
+
+// The SYNTH view, each page: the pulse and the levels move from frame to frame as they do while
+// playing, so each frame differs from the one before in the header meters, the knob and the
+// modulation mark of the cutoff that an LFO sweeps.
+void BM_SynthViewFramePlaying(benchmark::State& state) {
+  app::App ui = playing_app(app::View::Synth);
+  ui.synth_page = static_cast<app::SynthPage>(state.range(0));
+  ui.column = 1;
+  ui.row_nav = true;
+  ui.play_steps = {3, 7, 11, 15};
+  ui.lfo_modulation[0] = {quorvelan::lfo::ModTargetKind::SynthParam, 0, 38, 0.5f};
+  Buffer previous(screen);
+  ui.render_app(previous);
+  std::uint32_t frame_number = 0;
+  for (auto _ : state) {
+    ++frame_number;
+    const float phase = static_cast<float>(frame_number % 60) / 60.0f;
+    ui.pulse = phase;
+    ui.lfo_modulation[0].value = phase;
+    for (auto& meter : ui.meters) meter = {phase, 1.0f - phase};
+    Buffer frame(screen);
+    ui.render_app(frame);
+    benchmark::DoNotOptimize(diff(previous, frame));
+    previous = std::move(frame);
+  }
+}
+BENCHMARK(BM_SynthViewFramePlaying)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
