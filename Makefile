@@ -1,10 +1,14 @@
 # make run   installs what is missing, builds a Release binary and starts it
 # make test  installs, builds, runs every test, then runs them again under ASan and UBSan
 # make bench builds and runs the benchmarks in a Release build
+# make fuzz  builds the fuzzing targets under ASan and UBSan and runs each for FUZZ_SECONDS
+#            (inputs that fail are saved in build/fuzz/artifacts); not part of make test
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = keys midi project pattern preset dx7
 CMAKE_CONFIGURE = cmake -G Ninja -S . -Wno-dev
 
-.PHONY: run test bench deps release clean
+.PHONY: run test bench fuzz deps release clean
 
 deps:
 	./scripts/install-deps
@@ -27,6 +31,14 @@ test: deps
 
 bench: release
 	for b in build/release/bench/*_bench; do $$b; done
+
+fuzz: deps
+	$(CMAKE_CONFIGURE) -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DQUORVELAN_FUZZ=ON
+	cmake --build build/fuzz -j $(JOBS)
+	status=0; for target in $(FUZZ_TARGETS); do \
+		build/fuzz/fuzz/fuzz_$$target --seconds=$(FUZZ_SECONDS) --corpus=build/fuzz/corpus/$$target \
+			--artifacts=build/fuzz/artifacts || status=1; \
+	done; exit $$status
 
 clean:
 	rm -rf build

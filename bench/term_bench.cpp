@@ -1,6 +1,7 @@
 // Cost of one drawn frame on a large terminal (200 x 60): every row filled with styled spans in
 // bordered blocks, then diffed against the previous frame, once with every cell changed (the
-// first frame after a resize) and once with one row changed (a playing transport's typical frame).
+// first frame after a resize) and once with one row changed (a playing transport's typical frame);
+// then the application's own SEQ, SYNTH, MIX and LFO frames while it plays.
 
 #include <benchmark/benchmark.h>
 
@@ -11,6 +12,7 @@
 #include "term/diff.hpp"
 #include "term/layout.hpp"
 #include "term/paragraph.hpp"
+#include "ui/app.hpp"
 
 namespace {
 
@@ -55,6 +57,123 @@ void BM_DrawAndDiffFewCellsChanged(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_DrawAndDiffFewCellsChanged)->Unit(benchmark::kMicrosecond);
+
+namespace app = quorvelan::ui::app;
+
+// An App without devices, in `view`, with the transport running.
+app::App playing_app(app::View view) {
+  auto [audio_tx, audio_rx] = quorvelan::audio::messages::make_audio_ring();
+  auto [feedback_tx, feedback_rx] = quorvelan::audio::messages::make_feedback_ring();
+  app::App ui(
+      app::AppParts{.audio_tx = std::move(audio_tx), .feedback_rx = std::move(feedback_rx)});
+  ui.view = view;
+  ui.playing = true;
+  return ui;
+}
+
+// The SEQ view of a 64-step track with every step on, playing: the play positions move and the
+// meters are lit, as when the main loop draws while the transport runs.
+void BM_SeqFramePlaying(benchmark::State& state) {
+  namespace pattern = quorvelan::sequencer::pattern;
+  app::App seq = playing_app(app::View::Seq);
+  auto& track = seq.mutable_current_pattern().tracks[0];
+  track.length = pattern::kStepCount;
+  for (std::size_t i = 0; i < track.steps.size(); ++i) {
+    track.steps[i].flags = pattern::kStepOn | (i % 3 == 0 ? pattern::kStepAccent : 0);
+    track.steps[i].note = static_cast<std::uint8_t>(36 + i);
+  }
+  seq.current_step = 17;
+  for (auto& meter : seq.meters) meter = {0.6f, 0.4f};
+
+  Buffer previous(screen);
+  seq.render_app(previous);
+  std::uint8_t position = 0;
+  for (auto _ : state) {
+    position = static_cast<std::uint8_t>((position + 1) % pattern::kStepCount);
+    seq.play_steps.fill(position);
+    Buffer frame(screen);
+    seq.render_app(frame);
+    benchmark::DoNotOptimize(diff(previous, frame));
+    previous = std::move(frame);
+  }
+}
+BENCHMARK(BM_SeqFramePlaying)->Unit(benchmark::kMicrosecond);
+
+// The SYNTH view, each page: the pulse and the levels move from frame to frame as they do while
+// playing, so each frame differs from the one before in the header meters, the knob and the
+// modulation mark of the cutoff that an LFO sweeps.
+void BM_SynthViewFramePlaying(benchmark::State& state) {
+  app::App ui = playing_app(app::View::Synth);
+  ui.synth_page = static_cast<app::SynthPage>(state.range(0));
+  ui.column = 1;
+  ui.row_nav = true;
+  ui.play_steps = {3, 7, 11, 15};
+  ui.lfo_modulation[0] = {quorvelan::lfo::ModTargetKind::SynthParam, 0, 38, 0.5f};
+  Buffer previous(screen);
+  ui.render_app(previous);
+  std::uint32_t frame_number = 0;
+  for (auto _ : state) {
+    ++frame_number;
+    const float phase = static_cast<float>(frame_number % 60) / 60.0f;
+    ui.pulse = phase;
+    ui.lfo_modulation[0].value = phase;
+    for (auto& meter : ui.meters) meter = {phase, 1.0f - phase};
+    Buffer frame(screen);
+    ui.render_app(frame);
+    benchmark::DoNotOptimize(diff(previous, frame));
+    previous = std::move(frame);
+  }
+}
+BENCHMARK(BM_SynthViewFramePlaying)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
+
+// Meters falling and LFOs running on parameters of every kind, reporting their values, with the
+// view's first column focused.
+app::App with_lfos_running(app::View view) {
+  namespace lfo = quorvelan::lfo;
+  app::App ui = playing_app(view);
+  ui.row_nav = true;
+  ui.play_steps = {5, 6, 7, 8};
+  ui.meters = {{{0.9f, 0.8f}, {0.6f, 0.5f}, {0.4f, 0.3f}, {0.2f, 0.1f}}};
+  const std::array<lfo::ModTarget, lfo::kLfoCount> targets{
+      lfo::ModTarget::SynthParam{1, 38}, lfo::ModTarget::EffectParam{2, 2},
+      lfo::ModTarget::SendLevel{0}, lfo::ModTarget::LfoParam{3, 0}};
+  for (std::size_t i = 0; i < lfo::kLfoCount; ++i) {
+    auto& config = ui.lfo_configs[i];
+    config.enabled = true;
+    config.shape = static_cast<lfo::LfoShape>(i * 2);
+    config.depth = 0.6f;
+    config.target = targets[i];
+    ui.lfo_modulation[i] = {targets[i].kind(), targets[i].a(), targets[i].b(), 0.4f};
+  }
+  return ui;
+}
+
+// Frames as the main loop makes them: the animation advanced, the meters moved, the state drawn
+// and its difference from the frame before written out.
+void draw_moving_frames(benchmark::State& state, app::App& ui) {
+  Buffer previous(screen);
+  ui.render_app(previous);
+  for (auto _ : state) {
+    ui.advance_frame();
+    for (auto& meter : ui.meters) meter.left = meter.left > 0.05f ? meter.left - 0.05f : 0.9f;
+    Buffer frame(screen);
+    ui.render_app(frame);
+    benchmark::DoNotOptimize(diff(previous, frame));
+    previous = std::move(frame);
+  }
+}
+
+void BM_MixFramePlaying(benchmark::State& state) {
+  app::App ui = with_lfos_running(app::View::Mix);
+  draw_moving_frames(state, ui);
+}
+BENCHMARK(BM_MixFramePlaying)->Unit(benchmark::kMicrosecond);
+
+void BM_LfoFramePlaying(benchmark::State& state) {
+  app::App ui = with_lfos_running(app::View::Lfo);
+  draw_moving_frames(state, ui);
+}
+BENCHMARK(BM_LfoFramePlaying)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

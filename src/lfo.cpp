@@ -34,21 +34,19 @@ TargetBytes bytes_of(const ModTarget::Variant& target) {
   return std::visit(Visitor{}, target);
 }
 
-// The fractional part of a finite value, in [0, 1).
+}  // namespace
+
 float wrap_unit(float value) {
   const float wrapped = value - std::floor(value);
   return wrapped < 1.0f ? wrapped : 0.0f;
 }
 
-// Index of the first entry within 0.001 of value, or none.
 std::optional<std::size_t> sync_division_index(float value) {
   for (std::size_t i = 0; i < kSyncDivisions.size(); ++i) {
     if (std::fabs(kSyncDivisions[i].quarter_notes - value) < 0.001f) return i;
   }
   return std::nullopt;
 }
-
-}  // namespace
 
 std::uint8_t ModTarget::a() const { return bytes_of(value_).a; }
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <type_traits>
 #include <variant>
@@ -128,6 +129,13 @@ inline constexpr std::array<SyncDivision, 8> kSyncDivisions{{
     {0.25f, "1/16"},
     {0.125f, "1/32"},
 }};
+
+// The fractional part of a finite value, in [0, 1): where a phase lands after any number of
+// whole cycles, forwards or backwards.
+float wrap_unit(float value);
+
+// The entry of kSyncDivisions within 0.001 of `value`, or none.
+std::optional<std::size_t> sync_division_index(float value);
 
 // The next shorter division (after the shortest, the longest); 0.5 when value is no entry.
 float next_sync_division(float value);

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -33,6 +34,26 @@ void append_utf8(std::string& out, std::uint32_t code_point) {
     out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (code_point & 0x3F));
   }
+}
+
+// The decimal exponent of the leading nonzero digit of a well-formed number that is not zero, so
+// that 10^m <= |value| < 10^(m+1) whatever the spelling: 2 for "123.4", "0.01234e4" and
+// "12340e-2". Huge exponents are cut off far beyond any double's.
+std::int64_t decimal_magnitude(std::string_view text) {
+  constexpr std::int64_t exponent_limit = 1'000'000'000;
+  const std::size_t exponent_at = text.find_first_of("eE");
+  const std::string_view significand = text.substr(0, exponent_at);
+  const std::size_t first = significand.find_first_of("123456789");
+  const std::size_t point = std::min(significand.find('.'), significand.size());
+  std::int64_t magnitude = first < point ? static_cast<std::int64_t>(point - first - 1)
+                                         : -static_cast<std::int64_t>(first - point);
+  if (exponent_at == std::string_view::npos) return magnitude;
+  std::string_view exponent_digits = text.substr(exponent_at + 1);
+  const bool negative = exponent_digits.front() == '-';
+  if (negative || exponent_digits.front() == '+') exponent_digits.remove_prefix(1);
+  std::int64_t exponent = 0;
+  for (char c : exponent_digits) exponent = std::min(exponent * 10 + (c - '0'), exponent_limit);
+  return negative ? magnitude - exponent : magnitude + exponent;
 }
 
 }  // namespace
@@ -193,9 +214,7 @@ double Reader::number_as_f64(const Number& number) {
       std::from_chars(number.text.data(), number.text.data() + number.text.size(), value);
   if (ec == std::errc::result_out_of_range) {
     // Underflow reads as zero; overflow is no number at all.
-    bool underflow = number.text.find("e-") != std::string_view::npos ||
-                     number.text.find("E-") != std::string_view::npos;
-    if (!underflow) fail("number out of range");
+    if (decimal_magnitude(number.text) >= 0) fail("number out of range");
     return number.text.front() == '-' ? -0.0 : 0.0;
   }
   return value;

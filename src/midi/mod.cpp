@@ -31,9 +31,10 @@ std::optional<MidiEvent> parse_channel_message(std::uint8_t status, std::uint8_t
       return MidiEvent::ControlChange{channel, static_cast<std::uint8_t>(first & 0x7F),
                                       static_cast<std::uint8_t>(second & 0x7F)};
     case kPitchBend:
-      // 14 bits, least significant seven first; at most 255 * 128 + 255 - 8192, so it fits.
+      // 14 bits, least significant seven first.
       return MidiEvent::PitchBend{
-          channel, static_cast<std::int16_t>(second * 128 + first - kPitchBendCentre)};
+          channel,
+          static_cast<std::int16_t>((second & 0x7F) * 128 + (first & 0x7F) - kPitchBendCentre)};
     default:
       return std::nullopt;
   }

@@ -1,5 +1,11 @@
 #include "term/key_sequence.hpp"
 
+#include <algorithm>
+#include <charconv>
+#include <optional>
+
+#include "utf8.hpp"
+
 namespace quorvelan::term {
 
 namespace {
@@ -30,7 +36,55 @@ SequenceSplit split_character(std::string_view bytes) {
     if (i >= bytes.size()) return {Kind::Incomplete, bytes.size()};
     if (!is_continuation(static_cast<unsigned char>(bytes[i]))) return {Kind::Dropped, i};
   }
+  // Overlong forms, surrogates and code points past U+10FFFF are no characters.
+  if (!utf8::is_valid(bytes.substr(0, length))) return {Kind::Dropped, length};
   return {Kind::Key, length};
+}
+
+// The control sequences of keys that libtermkey reads soundly: cursor and editing keys and F1 to
+// F4 ("ESC [ 1;5 A"), keys by number ("ESC [ 3 ~", "ESC [ 27;5;97 ~") and characters by code
+// point ("ESC [ 97;5 u"), with up to three numeric parameters. libtermkey reads private markers
+// and intermediate bytes into indexes past its tables, and absent parameters from memory it never
+// wrote, so every other form is an unknown key.
+constexpr std::string_view cursor_key_finals = "ABCDEFHPQRSZ";
+constexpr std::size_t max_parameters = 3;
+constexpr std::size_t max_parameter_digits = 7;  // enough for any code point
+constexpr int key_by_code_point = 27;            // "ESC [ 27 ; modifiers ; code point ~"
+
+struct Parameters {
+  std::size_t count = 0;
+  int first = 0;
+};
+
+// The parameters when they are numbers separated by ";", each within the limits above.
+std::optional<Parameters> numeric_parameters(std::string_view text) {
+  Parameters parameters;
+  if (text.empty()) return parameters;
+  for (;;) {
+    const std::size_t separator = text.find(';');
+    const std::string_view digits = text.substr(0, separator);
+    if (digits.empty() || digits.size() > max_parameter_digits ||
+        parameters.count == max_parameters ||
+        !std::ranges::all_of(digits, [](char c) { return c >= '0' && c <= '9'; })) {
+      return std::nullopt;
+    }
+    if (parameters.count++ == 0) {
+      std::from_chars(digits.data(), digits.data() + digits.size(), parameters.first);
+    }
+    if (separator == std::string_view::npos) return parameters;
+    text.remove_prefix(separator + 1);
+  }
+}
+
+bool is_key_sequence(std::string_view parameter_text, char final) {
+  const std::optional<Parameters> parameters = numeric_parameters(parameter_text);
+  if (!parameters) return false;
+  if (cursor_key_finals.find(final) != std::string_view::npos) return true;
+  if (final == '~') {
+    return parameters->count >= 1 &&
+           (parameters->first != key_by_code_point || parameters->count == 3);
+  }
+  return final == 'u' && parameters->count >= 1;
 }
 
 // A control sequence: ESC [, parameter and intermediate bytes, one final byte.
@@ -47,7 +101,10 @@ SequenceSplit split_csi(std::string_view bytes) {
   }
   for (std::size_t i = 2; i < bytes.size(); ++i) {
     const auto byte = static_cast<unsigned char>(bytes[i]);
-    if (byte >= 0x40 && byte <= 0x7E) return {Kind::Key, i + 1};
+    if (byte >= 0x40 && byte <= 0x7E) {
+      const bool key = is_key_sequence(bytes.substr(2, i - 2), bytes[i]);
+      return {key ? Kind::Key : Kind::Dropped, i + 1};
+    }
     if (byte < 0x20 || byte > 0x3F) return {Kind::Dropped, i};  // broken off: drop what came
   }
   return {Kind::Incomplete, bytes.size()};
@@ -75,9 +132,12 @@ SequenceSplit split_sequence(std::string_view pending) {
       return {Kind::Key, 1};  // Esc pressed twice, not Alt+Esc
     case '[':
       return split_csi(pending);
-    case 'O':  // SS3: one more byte names the key
+    case 'O': {  // SS3: one more byte names the key
       if (pending.size() < 3) return {Kind::Incomplete, 2};
-      return {Kind::Key, 3};
+      const auto byte = static_cast<unsigned char>(pending[2]);
+      if (byte >= 0x40 && byte <= 0x7E) return {Kind::Key, 3};
+      return {Kind::Dropped, 2};  // no key: that byte begins the next sequence
+    }
     case ']':
     case 'P':
     case '_':

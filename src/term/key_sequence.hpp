@@ -11,8 +11,9 @@ namespace quorvelan::term {
 struct SequenceSplit {
   enum class Kind : std::uint8_t {
     Incomplete,  // the bytes so far may still grow into a longer sequence: wait for more
-    Key,         // a character or an escape sequence for the key decoder
-    Dropped,     // pasted text, a terminal report string, or bytes that make no sequence
+    Key,         // a character, or an escape sequence in a form the key decoder reads soundly
+    Dropped,     // pasted text, a terminal report string, any other control sequence, or bytes
+                 // that make no sequence
   };
   Kind kind = Kind::Incomplete;
   std::size_t length = 0;  // bytes that the sequence takes from the front

@@ -2,7 +2,9 @@
 
 #include <termkey.h>
 
+#include <cstring>
 #include <new>
+#include <type_traits>
 
 #include "term/key_sequence.hpp"
 
@@ -56,9 +58,27 @@ std::optional<KeyEvent> from_symbol(TermKeySym sym, int modifiers) {
   }
 }
 
+// libtermkey fills its enumerations from tables indexed by input bytes: a field is read as a
+// plain integer and refused outside the enumeration, since loading such a value as the enum type
+// is undefined behaviour.
+template <class Enum>
+std::optional<Enum> checked(const Enum& field, int first, int last) {
+  std::underlying_type_t<Enum> raw;
+  std::memcpy(&raw, &field, sizeof raw);
+  if (raw < first || raw > last) return std::nullopt;
+  return static_cast<Enum>(raw);
+}
+
+bool is_scalar_value(long code_point) {
+  return code_point >= 0 && code_point <= 0x10FFFF && (code_point < 0xD800 || code_point > 0xDFFF);
+}
+
 std::optional<KeyEvent> from_termkey(const TermKeyKey& k) {
-  switch (k.type) {
+  const auto type = checked(k.type, TERMKEY_TYPE_UNKNOWN_CSI, TERMKEY_TYPE_OSC);
+  if (!type) return std::nullopt;
+  switch (*type) {
     case TERMKEY_TYPE_UNICODE: {
+      if (!is_scalar_value(k.code.codepoint)) return std::nullopt;
       // 0x08 arrives as Ctrl+h: it is the Backspace key of many terminals.
       if (k.code.codepoint == 'h' && (k.modifiers & TERMKEY_KEYMOD_CTRL) != 0) {
         return key(KeyCode::Backspace, k.modifiers & ~TERMKEY_KEYMOD_CTRL);
@@ -66,8 +86,11 @@ std::optional<KeyEvent> from_termkey(const TermKeyKey& k) {
       return KeyEvent{KeyCode::Char, static_cast<char32_t>(k.code.codepoint), 0,
                       static_cast<KeyModifier>(k.modifiers & 7)};
     }
-    case TERMKEY_TYPE_KEYSYM:
-      return from_symbol(k.code.sym, k.modifiers);
+    case TERMKEY_TYPE_KEYSYM: {
+      const auto sym = checked(k.code.sym, TERMKEY_SYM_UNKNOWN, TERMKEY_N_SYMS - 1);
+      if (!sym) return std::nullopt;
+      return from_symbol(*sym, k.modifiers);
+    }
     case TERMKEY_TYPE_FUNCTION:
       if (k.code.number >= 1 && k.code.number <= 4) {
         return KeyEvent{KeyCode::F, 0, static_cast<std::uint8_t>(k.code.number),
@@ -107,9 +130,12 @@ std::optional<Event> KeyDecoder::next() {
 std::optional<Event> KeyDecoder::flush() {
   if (auto event = next()) return event;
   if (pending_.empty() || is_unfinished_paste(pending_)) return std::nullopt;
-  // ESC, or ESC and one byte: the Esc key or Alt with that key. Anything longer is a sequence
-  // cut short, and is dropped.
-  Event event = pending_[0] == '\x1b' && pending_.size() <= 2 ? decode(pending_) : OtherEvent{};
+  // ESC, or ESC and one ASCII byte: the Esc key or Alt with that key. Anything longer is a
+  // sequence or a character cut short, and is dropped.
+  const bool key = pending_[0] == '\x1b' &&
+                   (pending_.size() == 1 ||
+                    (pending_.size() == 2 && static_cast<unsigned char>(pending_[1]) < 0x80));
+  Event event = key ? decode(pending_) : OtherEvent{};
   pending_.clear();
   return event;
 }

@@ -6,6 +6,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -133,6 +134,11 @@ struct AppParts {
   bool gamepad = false;
   std::unique_ptr<term::Terminal> terminal{};  // absent in tests: nothing is drawn
   std::unique_ptr<term::Input> input{};  // absent in tests: no key arrives
+  // How the settings view reads the device and port lists again; tests give fixed lists.
+  std::function<std::vector<std::string>()> read_output_devices = [] {
+    return audio::engine::AudioEngine::list_output_devices();
+  };
+  std::function<std::vector<std::string>()> read_midi_ports = &midi::native::list_midi_ports;
 };
 
 class App {
@@ -293,9 +299,11 @@ class App {
   std::optional<audio::engine::AudioEngine> audio_engine;
   std::string current_device;  // the output device in use; empty without an engine
   std::vector<std::string> output_devices;
+  std::function<std::vector<std::string>()> read_output_devices;
   std::optional<midi::native::MidiInput> midi_input;
   std::optional<std::size_t> midi_port_index;  // position of the connected port in midi_ports
   std::vector<std::string> midi_ports;
+  std::function<std::vector<std::string>()> read_midi_ports;
   bool clock_sync = false;  // follow the tempo of MIDI clock
   std::uint32_t clock_count = 0;
   std::optional<Clock::time_point> clock_start;

@@ -250,8 +250,8 @@ void App::switch_view(View new_view) {
   editing = false;
   mode = Mode::Normal;
   if (view == View::Set) {
-    output_devices = audio::engine::AudioEngine::list_output_devices();
-    midi_ports = midi::native::list_midi_ports();
+    output_devices = read_output_devices();
+    midi_ports = read_midi_ports();
     settings_row = 0;
   }
 }

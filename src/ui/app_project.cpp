@@ -5,6 +5,7 @@
 #include "preset.hpp"
 #include "synth/params.hpp"
 #include "ui/app.hpp"
+#include "ui/effect_fields.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -13,34 +14,8 @@ namespace messages = audio::messages;
 namespace ids = synth::params;
 constexpr const char* kLogTarget = "quorvelan::ui::app";
 
-using sequencer::types::EffectsParams;
+using effect_fields::kEffectFields;
 
-// The continuous effect settings under their (effect, parameter) address on the audio thread.
-struct EffectField {
-  std::uint8_t effect;
-  std::uint8_t param;
-  float EffectsParams::*field;
-};
-constexpr std::array kEffectFields{
-    EffectField{0, 0, &EffectsParams::chorus_rate},
-    EffectField{0, 1, &EffectsParams::chorus_depth},
-    EffectField{0, 2, &EffectsParams::chorus_mix},
-    EffectField{1, 0, &EffectsParams::delay_time_l},
-    EffectField{1, 1, &EffectsParams::delay_time_r},
-    EffectField{1, 2, &EffectsParams::delay_feedback},
-    EffectField{1, 3, &EffectsParams::delay_mix},
-    EffectField{2, 0, &EffectsParams::reverb_decay},
-    EffectField{2, 1, &EffectsParams::reverb_damping},
-    EffectField{2, 2, &EffectsParams::reverb_mix},
-    EffectField{2, 3, &EffectsParams::reverb_predelay},
-    EffectField{3, 0, &EffectsParams::overdrive_drive},
-    EffectField{3, 1, &EffectsParams::overdrive_tone},
-    EffectField{3, 2, &EffectsParams::overdrive_mix},
-    EffectField{4, 0, &EffectsParams::chorus_to_reverb},
-    EffectField{4, 1, &EffectsParams::delay_to_reverb},
-    EffectField{5, 0, &EffectsParams::dj_filter_cutoff},
-    EffectField{5, 1, &EffectsParams::dj_filter_resonance},
-};
 constexpr std::uint8_t kDelayPingPong = 4;  // a switch of the delay, sent as 0 or 1
 
 }  // namespace
@@ -139,13 +114,13 @@ void App::apply_synth_params_for_track(std::uint8_t track) {
 }
 
 void App::apply_effects_params() {
-  for (const auto& [effect, param, field] : kEffectFields) {
+  for (const auto& entry : kEffectFields) {
     // The ping-pong switch has no float field; it goes between the overdrive and the feeds.
-    if (effect == 4 && param == 0) {
+    if (entry.effect == 4 && entry.param == 0) {
       audio_tx.push(
           messages::set_effect_param(1, kDelayPingPong, effects.delay_ping_pong ? 1.0f : 0.0f));
     }
-    audio_tx.push(messages::set_effect_param(effect, param, effects.*field));
+    audio_tx.push(messages::set_effect_param(entry.effect, entry.param, effects.*entry.field));
   }
 }
 
@@ -182,10 +157,8 @@ float App::get_param_value(const lfo::ModTarget& target) const {
           }
           return 0.0f;
         } else if constexpr (std::is_same_v<Target, lfo::ModTarget::EffectParam>) {
-          for (const auto& [effect, param, field] : kEffectFields) {
-            if (effect == t.effect && param == t.param) return effects.*field;
-          }
-          return 0.0f;
+          const float* field = effect_fields::find(effects, t.effect, t.param);
+          return field ? *field : 0.0f;
         } else if constexpr (std::is_same_v<Target, lfo::ModTarget::SendLevel>) {
           const auto& strip = mixer[current_track % kTrackCount];
           switch (t.send) {

@@ -52,6 +52,14 @@ class ProgramRun : public ::testing::Test {
     };
   }
 
+  // Waits for the project list and opens a new project on it; false when a screen fails to come.
+  static bool open_new_project(PtySession& program) {
+    using namespace std::chrono_literals;
+    if (!program.wait_for_text("+ New Project", 10s)) return false;
+    program.send("\r");
+    return program.wait_for_text("[SEQ]", 5s);
+  }
+
   std::filesystem::path root_;
 };
 

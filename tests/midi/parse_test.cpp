@@ -42,6 +42,9 @@ TEST(MidiParse, PitchBendIsFourteenBitsAroundTheCentre) {
   // The first data byte is the least significant.
   EXPECT_EQ(parse_bytes({0xE7, 1, 64}), MidiEvent(MidiEvent::PitchBend{7, 1}));
   EXPECT_EQ(parse_bytes({0xE7, 0, 65}), MidiEvent(MidiEvent::PitchBend{7, 128}));
+  // Only the low seven bits of each data byte count.
+  EXPECT_EQ(parse_bytes({0xE0, 0x00, 0x80}), MidiEvent(MidiEvent::PitchBend{0, -8192}));
+  EXPECT_EQ(parse_bytes({0xE0, 0xFF, 0xFF}), MidiEvent(MidiEvent::PitchBend{0, 8191}));
 }
 
 TEST(MidiParse, SystemRealTimeClockStartAndStop) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvelan::term {
@@ -18,13 +19,15 @@ Event chr(char32_t c, KeyModifier mods = none) { return KeyEvent{KeyCode::Char, 
 Event fn(std::uint8_t n) { return KeyEvent{KeyCode::F, 0, n, none}; }
 const Event other = OtherEvent{};
 
-// Everything the decoder makes of `bytes`, with pending bytes flushed at the end as if no more
-// input came.
-std::vector<Event> decode_all(const std::string& bytes) {
+// Everything the decoder makes of `bytes` arriving in chunks of `chunk` bytes, taking every event
+// after each chunk, with pending bytes flushed at the end as if no more input came.
+std::vector<Event> decode_all(const std::string& bytes, std::size_t chunk = std::string::npos) {
   KeyDecoder decoder("xterm");
-  decoder.push(bytes);
   std::vector<Event> events;
-  while (auto event = decoder.next()) events.push_back(*event);
+  for (std::size_t at = 0; at < bytes.size(); at += chunk) {
+    decoder.push(std::string_view(bytes).substr(at, chunk));
+    while (auto event = decoder.next()) events.push_back(*event);
+  }
   while (auto event = decoder.flush()) events.push_back(*event);
   return events;
 }
@@ -76,8 +79,13 @@ TEST(KeyDecoder, DecodesEachSequenceToOneEvent) {
       {"F1 to F4 in both forms",
        "\x1bOP\x1bOQ\x1bOR\x1bOS\x1b[11~\x1b[14~",
        {fn(1), fn(2), fn(3), fn(4), fn(1), fn(4)}},
+      {"characters by code point", "\x1b[97;5u\x1b[233u", {chr('a', ctrl), chr(U'é')}},
+      {"Alt with a key that would start a string", "\x1b]", {chr(']', alt)}},
   };
-  for (const auto& c : cases) EXPECT_EQ(decode_all(c.bytes), c.expected) << c.name;
+  for (const auto& c : cases) {
+    EXPECT_EQ(decode_all(c.bytes), c.expected) << c.name;
+    EXPECT_EQ(decode_all(c.bytes, 1), c.expected) << c.name << ", byte by byte";
+  }
 }
 
 TEST(KeyDecoder, ConsumesUnhandledSequencesWhole) {
@@ -102,8 +110,24 @@ TEST(KeyDecoder, ConsumesUnhandledSequencesWhole) {
        "a",
        {other, chr('a')}},
       {"sequence cut short by the time-out", "\x1b[1;5", {other}},
+      {"Alt with a character cut short by the time-out", "\x1b\xc3", {other}},
+      {"intermediate bytes before a cursor-key final", "\x1b[ A\x1b['Z", {other, other}},
+      {"intermediate byte before F3", "!\x1b[)R9)", {chr('!'), other, chr('9'), chr(')')}},
+      {"private markers", "\x1b[?A\x1b[=C\x1b[>Z\x1b[?1;2P", {other, other, other, other}},
+      {"code point absent", "u\x1b[u\xff\x1b", {chr('u'), other, other, key(KeyCode::Esc)}},
+      {"code point empty, a surrogate or beyond Unicode",
+       "\x1b[;u\x1b[55296u\x1b[1114112u",
+       {other, other, other}},
+      {"function key by code point without the code point", "\x1b[27~\x1b[27;5~", {other, other}},
+      {"parameters out of form",
+       "\x1b[;5A\x1b[1;;5~\x1b[1:5A\x1b[1;2;3;4A",
+       {other, other, other, other}},
+      {"overlong and surrogate UTF-8", "\xe0\x80\x80\xed\xa0\x80", {other, other}},
   };
-  for (const auto& c : cases) EXPECT_EQ(decode_all(c.bytes), c.expected) << c.name;
+  for (const auto& c : cases) {
+    EXPECT_EQ(decode_all(c.bytes), c.expected) << c.name;
+    EXPECT_EQ(decode_all(c.bytes, 1), c.expected) << c.name << ", byte by byte";
+  }
 }
 
 TEST(KeyDecoder, WaitsForTheRestOfASplitSequence) {

@@ -23,6 +23,8 @@ struct Harness {
     auto [feedback_tx, feedback_rx] = audio::messages::make_feedback_ring();
     AppParts parts{.audio_tx = std::move(audio_tx), .feedback_rx = std::move(feedback_rx)};
     parts.project_list = std::move(projects);
+    parts.read_output_devices = [] { return std::vector<std::string>{"default", "system"}; };
+    parts.read_midi_ports = [] { return std::vector<std::string>{}; };
     return Harness{std::move(audio_rx), std::move(feedback_tx), App(std::move(parts))};
   }
 

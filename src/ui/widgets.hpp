@@ -1,0 +1,51 @@
+#pragma once
+// The small pieces every parameter view is built from: a text bar for a 0..1 value, a parameter
+// row, a parameter row that shows live LFO modulation with a pulsing knob, a bar marking both the
+// set and the modulated value, and the pan text. Each only builds styled text for the caller to
+// place; the level meter that draws straight into the frame is App::render_vertical_meter.
+//
+// Values are positions on a 0..1 scale; anything outside, NaN included, draws as the nearest end
+// (NaN as empty), never as a wild index.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "term/style.hpp"
+#include "term/text.hpp"
+#include "ui/views.hpp"
+
+namespace quorvelan::ui::widgets {
+
+// Exactly `width` characters: "=" for the filled part of `value`, blanks for the rest.
+std::string param_bar(std::size_t width, float value);
+
+// "> Label    value    |====        |": a row marker (">>" editing, "> " selected), the label,
+// the value text and a 12-cell bar of `value`.
+term::Line param_line_sel(std::string_view label, std::string_view value_text, bool selected,
+                          bool editing, const views::Theme& theme, float value);
+
+// A parameter row whose target an LFO may be moving. Unmodulated: marker, a blank, label, value,
+// bar. Modulated: marker and label tinted towards `mod_color` with the pulse, a knob glyph in
+// place of the blank, and the bar of param_bar_mod_spans. `pulse` is the frame's animation value
+// 0..1.
+term::Line param_line_sel_mod(std::string_view label, std::string_view value_text, bool modulated,
+                              bool selected, bool editing, const views::Theme& theme,
+                              term::Color mod_color, float base, float modulated_value,
+                              float pulse);
+
+// "|", then `width` one-cell spans ("=" base fill, "─" from the fill's end to the modulation
+// mark, "│" the mark in `mod_color`), then "|": width + 2 spans.
+std::vector<term::Span> param_bar_mod_spans(std::size_t width, term::Color base_color,
+                                            term::Color mod_color, float base,
+                                            float modulated_value);
+
+// The pulsing knob "○ ◔ ◑ ◕ ●" for `pulse`, BOLD, coloured from `dim` towards `mod_color` by the
+// pulse (or the one of the two nearer to it when either is not an RGB colour).
+term::Span knob_span(term::Color dim, term::Color mod_color, float pulse);
+
+// Pan -1 (full left) .. +1 (full right) as "L50" .. "C" .. "R50".
+std::string pan_display(float pan);
+
+}  // namespace quorvelan::ui::widgets
