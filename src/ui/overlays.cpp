@@ -12,7 +12,7 @@
 #include "term/paragraph.hpp"
 #include "term/width.hpp"
 #include "ui/app.hpp"
-#include "ui/overlay.hpp"
+#include "ui/overlay_box.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -211,11 +211,11 @@ void App::render_jump_overlay(term::Buffer& buffer, const term::Rect& screen) co
 void App::render_help_popup(term::Buffer& buffer, const term::Rect& screen) const {
   auto lines = help_lines(theme, gamepad);
   const std::size_t total = lines.size();
-  const auto width = std::min(overlay::less(screen.width, 4), kHelpWidth);
-  const auto height =
-      static_cast<std::uint16_t>(std::min<std::size_t>(overlay::less(screen.height, 2), total + 2));
-  const term::Rect area = overlay::centered(screen, width, height);
-  const std::size_t visible = overlay::less(height, 2);
+  const auto width = std::min(overlay_box::minus(screen.width, 4), kHelpWidth);
+  const auto height = static_cast<std::uint16_t>(
+      std::min<std::size_t>(overlay_box::minus(screen.height, 2), total + 2));
+  const term::Rect area = overlay_box::centred(screen, width, height);
+  const std::size_t visible = overlay_box::minus(height, 2);
 
   std::string closing;
   std::size_t scroll = 0;

@@ -3,21 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include "e2e/keys.hpp"
 #include "e2e/program_run.hpp"
 #include "e2e/pty_screen.hpp"
 
 namespace {
 
 using namespace std::chrono_literals;
+using e2e::open_new_project;
 using e2e::ProgramRun;
 using e2e::PtySession;
-
-// Takes the program past the project list to the SEQ view.
-void open_new_project(PtySession& program) {
-  ASSERT_TRUE(program.wait_for_text("+ New Project", 10s)) << program.screen_text();
-  program.send("\r");
-  ASSERT_TRUE(program.wait_for_text("[SEQ]", 5s)) << program.screen_text();
-}
 
 TEST_F(ProgramRun, TheHelpPopupScrollsToItsEndAndBack) {
   PtySession program(options(30, 100));
@@ -66,7 +61,7 @@ TEST_F(ProgramRun, SettingsJumpLabelsStandOnTheColumnTitlesAndJump) {
   EXPECT_TRUE(program.find(" [a]Project  [s]Audio  [d]MIDI"));
 
   program.send("d");
-  program.send("\x1b[B");  // the cursor now moves in the MIDI column
+  program.send(e2e::kDown);  // the cursor now moves in the MIDI column
   ASSERT_TRUE(program.wait_for_text("> Trk 1 Ch: 1", 5s)) << program.screen_text();
   EXPECT_FALSE(program.find(" GOTO "));
   program.send("\x11");

@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "e2e/keys.hpp"
 #include "e2e/program_run.hpp"
 #include "e2e/sound.hpp"
 
@@ -22,9 +23,9 @@ using e2e::ProgramRun;
 using e2e::PtySession;
 using SteadyClock = std::chrono::steady_clock;
 
-constexpr const char* kDown = "\x1b[B";
-constexpr const char* kUp = "\x1b[A";
-constexpr const char* kRight = "\x1b[C";
+using e2e::kDown;
+using e2e::kRight;
+using e2e::kUp;
 
 // Presses a cursor key until the settings row starting with `row` carries the cursor marker.
 bool select_row(PtySession& program, const std::string& row, const char* step = kDown) {
@@ -130,8 +131,7 @@ class PlayingProgram : public ProgramRun {
     ASSERT_TRUE(program_->wait_for_text("+ New Project", 10s)) << program_->screen_text();
     listener_.emplace();
     ASSERT_TRUE(listener_->connect()) << "the program's output ports did not appear";
-    program_->send("\r");
-    ASSERT_TRUE(program_->wait_for_text("[SEQ]", 5s));
+    ASSERT_NO_FATAL_FAILURE(e2e::open_new_project(*program_));
     program_->send(" ");
     ASSERT_TRUE(program_->wait_for_text("[>]", 5s)) << program_->screen_text();
   }

@@ -87,7 +87,8 @@ TEST(JumpTargets, ActionsCarryTheirPageOperatorTrackColumnAndRow) {
   auto mix = in_view(View::Mix);
   const auto strips = mix.app.build_easymotion_targets();
   EXPECT_EQ(strips[6].action, (Action{FocusParam{std::nullopt, std::nullopt, 1, 1, 1}}));  // T2 Pan
-  EXPECT_EQ(strips[24].action, (Action{FocusParam{std::nullopt, std::nullopt, std::nullopt, 4, 4}}));
+  EXPECT_EQ(strips[24].action,
+            (Action{FocusParam{std::nullopt, std::nullopt, std::nullopt, 4, 4}}));
 
   auto seq = in_view(View::Seq);
   const auto tabs = seq.app.build_easymotion_targets();

@@ -7,11 +7,11 @@
 
 #include "term/width.hpp"
 #include "ui/harness.hpp"
+#include "ui/view_cells.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
 
-using term::Modifier;
 
 Harness in_view(View view) {
   auto h = Harness::make();
@@ -20,12 +20,9 @@ Harness in_view(View view) {
   return h;
 }
 
-// The row's text from column x, as many cells as `expected` is wide.
-std::string text_at(const term::TestBackend& frame, int x, int y, std::string_view expected) {
-  std::string text;
-  const int width = static_cast<int>(term::display_width(expected));
-  for (int i = 0; i < width; ++i) text += frame.cell(x + i, y).symbol;
-  return text;
+// Whether the frame shows `text` from (x, y).
+bool shows(const term::TestBackend& frame, int x, int y, std::string_view text) {
+  return cells_text(frame, x, y, static_cast<int>(term::display_width(text))) == text;
 }
 
 std::string trimmed_row(const term::TestBackend& frame, int y) {
@@ -38,20 +35,20 @@ TEST(JumpOverlay, LabelsStandOnTheirCellsAndTheBottomRowsSayHowToJump) {
   h.press({ch(U'g')});
   const auto frame = h.draw(100, 30);
   for (const auto& [x, label] : {std::pair{1, "[a]"}, std::pair{34, "[s]"}, std::pair{68, "[d]"}}) {
-    EXPECT_EQ(text_at(frame, x, 1, label), label);
+    EXPECT_TRUE(shows(frame, x, 1, label));
     for (int i = 0; i < 3; ++i) {
       const auto& cell = frame.cell(x + i, 1);
       EXPECT_EQ(cell.foreground, term::colors::white);
       EXPECT_EQ(cell.background, term::colors::magenta);
-      EXPECT_TRUE(term::contains(cell.modifiers, Modifier::Bold));
+      EXPECT_TRUE(is_bold(cell));
     }
   }
   EXPECT_EQ(trimmed_row(frame, 28), " GOTO   Press label to jump  Esc: cancel");
   EXPECT_EQ(frame.cell(1, 28).foreground, term::colors::black);
   EXPECT_EQ(frame.cell(1, 28).background, term::colors::magenta);
   EXPECT_EQ(frame.cell(8, 28).background, h.app.theme.status_bg);
-  EXPECT_FALSE(term::contains(frame.cell(8, 28).modifiers, Modifier::Bold));
-  EXPECT_TRUE(term::contains(frame.cell(29, 28).modifiers, Modifier::Bold));  // "Esc"
+  EXPECT_FALSE(is_bold(frame.cell(8, 28)));
+  EXPECT_TRUE(is_bold(frame.cell(29, 28)));  // "Esc"
   EXPECT_EQ(frame.cell(99, 28).background, h.app.theme.status_bg);
   EXPECT_EQ(trimmed_row(frame, 29), " [a]Project  [s]Audio  [d]MIDI");
   EXPECT_EQ(frame.cell(2, 29).foreground, h.app.theme.fg);
@@ -63,7 +60,7 @@ TEST(JumpOverlay, ALabelThatWouldCrossTheRightEdgeIsLeftOut) {
   h.press({ch(U'g')});
   // Five columns split in thirds at 0, 2 and 3: only the first label fits whole.
   const auto frame = h.draw(5, 6);
-  EXPECT_EQ(text_at(frame, 1, 1, "[a]"), "[a]");
+  EXPECT_TRUE(shows(frame, 1, 1, "[a]"));
   EXPECT_EQ(frame.cell(3, 1).background, term::colors::magenta);
   EXPECT_NE(frame.cell(4, 1).background, term::colors::magenta);
   EXPECT_EQ(trimmed_row(frame, 5), " [a]P");
@@ -137,9 +134,9 @@ TEST(HelpPopup, SizeTitlesAndScrollFollowTheScreenAndTheWording) {
     EXPECT_EQ(frame.cell(p.x, p.y).symbol, "╭") << c.what;
     EXPECT_EQ(frame.cell(right, bottom).symbol, "╯") << c.what;
     EXPECT_NE(frame.cell(right + 1, bottom).symbol, "─") << c.what;
-    EXPECT_EQ(text_at(frame, p.x + 1, p.y, c.title), c.title) << c.what;
-    EXPECT_EQ(text_at(frame, p.x + 1, bottom, c.closing), c.closing) << c.what;
-    EXPECT_EQ(text_at(frame, p.x + 1, p.y + 1, c.first_line), c.first_line) << c.what;
+    EXPECT_TRUE(shows(frame, p.x + 1, p.y, c.title)) << c.what;
+    EXPECT_TRUE(shows(frame, p.x + 1, bottom, c.closing)) << c.what;
+    EXPECT_TRUE(shows(frame, p.x + 1, p.y + 1, c.first_line)) << c.what;
   }
 }
 
@@ -151,17 +148,17 @@ TEST(HelpPopup, SectionsRowsAndBackgroundAreStyledPerTheme) {
     h.app.help_scroll = 19;  // "NORMAL MODE" heads the visible lines
     const auto frame = h.draw(100, 30);
     const auto background = term::Color::hex(theme.light ? 0xE6E9EF : 0x1E1E2E);
-    EXPECT_EQ(text_at(frame, 20, 2, "  NORMAL MODE"), "  NORMAL MODE");
+    EXPECT_TRUE(shows(frame, 20, 2, "  NORMAL MODE"));
     EXPECT_EQ(frame.cell(22, 2).foreground, theme.title);
-    EXPECT_TRUE(term::contains(frame.cell(22, 2).modifiers, Modifier::Bold));
+    EXPECT_TRUE(is_bold(frame.cell(22, 2)));
     // A key longer than its 16 columns is followed directly by its description.
     const std::string row = "    q / w / e / r / t / ySEQ / SYNTH / FX / LFO / MIX / SET";
-    EXPECT_EQ(text_at(frame, 20, 4, row), row);
+    EXPECT_TRUE(shows(frame, 20, 4, row));
     EXPECT_EQ(frame.cell(24, 4).foreground, theme.fg);
     EXPECT_EQ(frame.cell(45, 4).foreground, theme.dim);
     EXPECT_EQ(frame.cell(24, 4).background, background);
     EXPECT_EQ(frame.cell(79, 20).background, background) << "to the popup's right border";
-    EXPECT_FALSE(term::contains(frame.cell(24, 4).modifiers, Modifier::Bold));
+    EXPECT_FALSE(is_bold(frame.cell(24, 4)));
   }
 }
 

@@ -11,6 +11,7 @@
 #include "support/temp_home.hpp"
 #include "term/width.hpp"
 #include "ui/harness.hpp"
+#include "ui/view_cells.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -322,13 +323,6 @@ TEST(SettingsDeviceSwitch, AfterASwitchTheTransportIsStoppedAndSpacePlays) {
 
 // ---- Drawing ----
 
-// The text of a row from column `x`, `width` cells long.
-std::string text_at(const term::TestBackend& frame, int x, int y, int width) {
-  std::string text;
-  for (int i = 0; i < width; ++i) text += frame.cell(x + i, y).symbol;
-  return text;
-}
-
 TEST(SettingsView, ThreeColumnsShowTheProjectTheDevicesAndMidi) {
   auto h = settings_view();
   h.app.project_name = "Night Drive";
@@ -349,7 +343,7 @@ TEST(SettingsView, ThreeColumnsShowTheProjectTheDevicesAndMidi) {
   for (const auto& [x, lines] : columns) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
       const int width = static_cast<int>(term::display_width(lines[i]));
-      EXPECT_EQ(text_at(frame, x, 1 + static_cast<int>(i), width), lines[i]) << x << " " << i;
+      EXPECT_EQ(cells_text(frame, x, 1 + static_cast<int>(i), width), lines[i]) << x << " " << i;
     }
   }
   EXPECT_EQ(frame.cell(99, 1).symbol, "╮");
@@ -374,7 +368,7 @@ TEST(SettingsView, TheFocusedTitleIsHighlightedWithoutRowNavigationAndRowsAreNot
   EXPECT_EQ(frame.cell(34, 1).foreground, theme.selected_fg);
   EXPECT_EQ(frame.cell(34, 1).background, theme.selected_bg);
   EXPECT_EQ(frame.cell(1, 1).background, theme.bg);
-  EXPECT_EQ(text_at(frame, 34, 3, 11), "  default *");
+  EXPECT_EQ(cells_text(frame, 34, 3, 11), "  default *");
   EXPECT_EQ(frame.cell(34, 3).background, theme.bg);
 }
 
@@ -384,7 +378,7 @@ TEST(SettingsView, AListTallerThanTheColumnScrollsToKeepTheCursorInSight) {
   h.app.column = 2;
   h.app.settings_row = 37;  // clock sync after 32 ports, below the 25 rows shown at 100x30
   const auto frame = h.draw(100, 30);
-  EXPECT_EQ(text_at(frame, 67, 26, 18), "│> Clock Sync: Off");
+  EXPECT_EQ(cells_text(frame, 67, 26, 18), "│> Clock Sync: Off");
 }
 
 }  // namespace
