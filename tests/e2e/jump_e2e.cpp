@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "e2e/keys.hpp"
 #include "e2e/program_run.hpp"
 #include "e2e/pty_screen.hpp"
+#include "term/width.hpp"
+#include "ui/harness.hpp"
 
 namespace {
 
@@ -43,27 +47,61 @@ TEST_F(ProgramRun, TheHelpPopupScrollsToItsEndAndBack) {
   EXPECT_EQ(program.wait_exit(5s), 0);
 }
 
-TEST_F(ProgramRun, SettingsJumpLabelsStandOnTheColumnTitlesAndJump) {
+TEST_F(ProgramRun, ASettingsJumpMovesTheCursorToThatColumn) {
   PtySession program(options(30, 100));
   ASSERT_NO_FATAL_FAILURE(open_new_project(program));
   program.send("y");
   ASSERT_TRUE(program.wait_for_text("MIDI", 5s));
   program.send("g");
-  ASSERT_TRUE(program.wait_for_text(" GOTO ", 5s)) << program.screen_text();
-  // Each column's frame starts at its left edge; its label stands one cell in, over the title.
-  for (const auto& [x, label] : {std::pair{0, "[a]"}, std::pair{33, "[s]"}, std::pair{67, "[d]"}}) {
-    EXPECT_EQ(program.cell(1, x).text, "╭") << x;
-    const auto at = program.find(label);
-    ASSERT_TRUE(at) << label;
-    EXPECT_EQ(*at, std::make_pair(1, x + 1)) << label;
-    EXPECT_EQ(program.cell(1, x + 1).bold, true);
-  }
-  EXPECT_TRUE(program.find(" [a]Project  [s]Audio  [d]MIDI"));
-
+  ASSERT_TRUE(program.wait_for_text(" [a]Project  [s]Audio  [d]MIDI", 5s)) << program.screen_text();
   program.send("d");
   program.send(e2e::kDown);  // the cursor now moves in the MIDI column
   ASSERT_TRUE(program.wait_for_text("> Trk 1 Ch: 1", 5s)) << program.screen_text();
   EXPECT_FALSE(program.find(" GOTO "));
+  program.send("\x11");
+  EXPECT_EQ(program.wait_exit(5s), 0);
+}
+
+TEST_F(ProgramRun, JumpLabelsInEveryViewLandWhereTheyAreDrawn) {
+  namespace app = quorvelan::ui::app;
+  PtySession program(options(30, 100));
+  ASSERT_NO_FATAL_FAILURE(open_new_project(program));
+  // The keys that lead from one view or page to the next, and the same state in an App here,
+  // whose layout says where the labels belong.
+  struct Step {
+    const char* keys;
+    std::function<void(app::App&)> state;
+  };
+  const std::vector<Step> steps{
+      {"", [](app::App& a) { a.view = app::View::Seq; }},
+      {"\t", [](app::App& a) { a.seq_page = app::SeqPage::Arp; }},
+      {"w", [](app::App& a) { a.view = app::View::Synth; }},
+      {"\t", [](app::App& a) { a.synth_page = app::SynthPage::Flt; }},
+      {"\t", [](app::App& a) { a.synth_page = app::SynthPage::Amp; }},
+      {"e", [](app::App& a) { a.view = app::View::Fx; }},
+      {"r", [](app::App& a) { a.view = app::View::Lfo; }},
+      {"t", [](app::App& a) { a.view = app::View::Mix; }},
+      {"y", [](app::App& a) { a.view = app::View::Set; }},
+  };
+  auto here = app::Harness::make();
+  for (const auto& step : steps) {
+    program.send(step.keys);
+    step.state(here.app);
+    here.app.jump_targets = here.app.build_easymotion_targets();
+    program.send("g");
+    ASSERT_TRUE(program.wait_for_text(" GOTO ", 5s)) << program.screen_text();
+    const auto positions = app::easymotion_positions({0, 1, 100, 27}, here.app);
+    ASSERT_EQ(positions.size(), here.app.jump_targets.size());
+    for (const auto& p : positions) {
+      const auto label = "[" + quorvelan::term::encode_utf8(p.label) + "]";
+      std::string shown;
+      for (int x = p.x; x < p.x + 3; ++x) shown += program.cell(p.y, x).text;
+      EXPECT_EQ(shown, label) << step.keys << " at (" << p.x << ", " << p.y << ")\n"
+                              << program.screen_text();
+    }
+    e2e::escape(program);
+    ASSERT_FALSE(program.find(" GOTO ")) << program.screen_text();
+  }
   program.send("\x11");
   EXPECT_EQ(program.wait_exit(5s), 0);
 }
