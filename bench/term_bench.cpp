@@ -1,7 +1,7 @@
 // Cost of one drawn frame on a large terminal (200 x 60): every row filled with styled spans in
 // bordered blocks, then diffed against the previous frame, once with every cell changed (the
 // first frame after a resize) and once with one row changed (a playing transport's typical frame);
-// then the application's own SEQ and SYNTH frames while it plays.
+// then the application's own SEQ, SYNTH, MIX and LFO frames while it plays.
 
 #include <benchmark/benchmark.h>
 
@@ -125,6 +125,55 @@ void BM_SynthViewFramePlaying(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_SynthViewFramePlaying)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
+
+// Meters falling and LFOs running on parameters of every kind, reporting their values, with the
+// view's first column focused.
+app::App with_lfos_running(app::View view) {
+  namespace lfo = quorvelan::lfo;
+  app::App ui = playing_app(view);
+  ui.row_nav = true;
+  ui.play_steps = {5, 6, 7, 8};
+  ui.meters = {{{0.9f, 0.8f}, {0.6f, 0.5f}, {0.4f, 0.3f}, {0.2f, 0.1f}}};
+  const std::array<lfo::ModTarget, lfo::kLfoCount> targets{
+      lfo::ModTarget::SynthParam{1, 38}, lfo::ModTarget::EffectParam{2, 2},
+      lfo::ModTarget::SendLevel{0}, lfo::ModTarget::LfoParam{3, 0}};
+  for (std::size_t i = 0; i < lfo::kLfoCount; ++i) {
+    auto& config = ui.lfo_configs[i];
+    config.enabled = true;
+    config.shape = static_cast<lfo::LfoShape>(i * 2);
+    config.depth = 0.6f;
+    config.target = targets[i];
+    ui.lfo_modulation[i] = {targets[i].kind(), targets[i].a(), targets[i].b(), 0.4f};
+  }
+  return ui;
+}
+
+// Frames as the main loop makes them: the animation advanced, the meters moved, the state drawn
+// and its difference from the frame before written out.
+void draw_moving_frames(benchmark::State& state, app::App& ui) {
+  Buffer previous(screen);
+  ui.render_app(previous);
+  for (auto _ : state) {
+    ui.advance_frame();
+    for (auto& meter : ui.meters) meter.left = meter.left > 0.05f ? meter.left - 0.05f : 0.9f;
+    Buffer frame(screen);
+    ui.render_app(frame);
+    benchmark::DoNotOptimize(diff(previous, frame));
+    previous = std::move(frame);
+  }
+}
+
+void BM_MixFramePlaying(benchmark::State& state) {
+  app::App ui = with_lfos_running(app::View::Mix);
+  draw_moving_frames(state, ui);
+}
+BENCHMARK(BM_MixFramePlaying)->Unit(benchmark::kMicrosecond);
+
+void BM_LfoFramePlaying(benchmark::State& state) {
+  app::App ui = with_lfos_running(app::View::Lfo);
+  draw_moving_frames(state, ui);
+}
+BENCHMARK(BM_LfoFramePlaying)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

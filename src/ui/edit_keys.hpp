@@ -1,7 +1,8 @@
 #pragma once
-// The keys that change a value while a field is being edited, shared by every editing view:
-// Left/Right for small steps, Up/Down for larger ones, [ and ] for fine and { and } for coarse
-// ones. Right, Up, ] and } go up; Left, Down, [ and { go down.
+// The keys every editing view shares. While nothing is edited the arrows move a cursor over
+// columns and rows. While a field is edited, Left/Right change it in small steps, Up/Down in
+// larger ones, [ and ] in fine and { and } in coarse ones (Right, Up, ] and } go up), and Enter or
+// Esc ends the editing.
 
 #include <algorithm>
 #include <array>
@@ -12,6 +13,36 @@
 #include "term/keys.hpp"
 
 namespace quorvelan::ui::edit_keys {
+
+// What an arrow key did to the cursor.
+enum class Move : std::uint8_t { None, Column, Row };
+
+// Left/Right step `column` within 0..last_column and put `row` back to 0; Up/Down step `row`
+// within 0..last_row. A column beyond the last counts as the last.
+constexpr Move move_cursor(const term::KeyEvent& key, std::uint8_t& column,
+                           std::uint8_t last_column, std::uint8_t& row, std::uint8_t last_row) {
+  const std::uint8_t at = std::min(column, last_column);
+  switch (key.code) {
+    case term::KeyCode::Left:
+    case term::KeyCode::Right:
+      column = key.code == term::KeyCode::Left ? (at > 0 ? at - 1 : 0)
+                                               : std::min<std::uint8_t>(at + 1, last_column);
+      row = 0;
+      return Move::Column;
+    case term::KeyCode::Up:
+      if (row > 0) --row;
+      return Move::Row;
+    case term::KeyCode::Down:
+      row = std::min<std::uint8_t>(row + 1, last_row);
+      return Move::Row;
+    default:
+      return Move::None;
+  }
+}
+
+constexpr bool ends_editing(const term::KeyEvent& key) {
+  return key.code == term::KeyCode::Enter || key.code == term::KeyCode::Esc;
+}
 
 // Which pair of keys was pressed; the index into per-pair amount tables.
 enum class Pair : std::uint8_t { LeftRight, UpDown, Brackets, Braces };

@@ -31,23 +31,13 @@ constexpr std::array<std::array<StepRange, 4>, 3> kRanges{{
 void App::handle_fx_key(const term::KeyEvent& key) {
   const std::uint8_t effect = std::min(column, kLastColumn);
   if (!editing) {
-    if (key.code == KeyCode::Left) {
-      column = effect > 0 ? effect - 1 : 0;
-      fx_row = 0;
-    } else if (key.code == KeyCode::Right) {
-      column = std::min<std::uint8_t>(effect + 1, kLastColumn);
-      fx_row = 0;
-    } else if (key.code == KeyCode::Up) {
-      if (fx_row > 0) --fx_row;
-    } else if (key.code == KeyCode::Down) {
-      fx_row = std::min<std::uint8_t>(fx_row + 1, kRowCount[effect] - 1);
-    } else if (key.code == KeyCode::Enter) {
-      editing = true;
+    if (edit_keys::move_cursor(key, column, kLastColumn, fx_row, kRowCount[effect] - 1) ==
+        edit_keys::Move::None) {
+      editing = key.code == KeyCode::Enter;
     }
     return;
   }
-
-  if (key.code == KeyCode::Enter || key.code == KeyCode::Esc) {
+  if (edit_keys::ends_editing(key)) {
     editing = false;
     return;
   }

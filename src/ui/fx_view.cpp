@@ -80,14 +80,7 @@ void App::render_effects(term::Buffer& buffer, const term::Rect& body) const {
   for (std::uint8_t effect = 0; effect < kPanelCount; ++effect) {
     const auto& panel = fx_panels()[effect];
     const bool focused = mode == Mode::Normal && column == effect;
-    Style title_style = Style{}.fg(theme.fg);
-    if (focused && row_nav) title_style = title_style.bold();
-    const auto block =
-        term::Block()
-            .borders(term::Borders::All)
-            .border_style(Style{}.fg(theme.fg))
-            .title(Line(fmt::format("{}{} ", focus::panel_marker(focused, row_nav), panel.title),
-                        title_style));
+    const auto block = focus::panel_block(panel.title, focused, row_nav, theme.fg);
     block.render(areas[effect], buffer);
 
     std::vector<Line> lines;

@@ -140,30 +140,22 @@ bool is_typed_character(const term::KeyEvent& key) {
 void App::handle_lfo_key(const term::KeyEvent& key) {
   const std::uint8_t lfo = std::min(column, kLastLfo);
   if (!editing) {
-    if (key.code == KeyCode::Left) {
-      column = lfo > 0 ? lfo - 1 : 0;
-      lfo_field = 0;
-    } else if (key.code == KeyCode::Right) {
-      column = std::min<std::uint8_t>(lfo + 1, kLastLfo);
-      lfo_field = 0;
-    } else if (key.code == KeyCode::Up) {
-      if (lfo_field > 0) --lfo_field;
-    } else if (key.code == KeyCode::Down) {
-      lfo_field = std::min<std::uint8_t>(lfo_field + 1, kLastField);
-    } else if (key.code == KeyCode::Enter) {
-      if (lfo_field == static_cast<std::uint8_t>(Field::Target)) {
-        picker_open = true;
-        picker_filter.clear();
-        picker_index = 0;
-        picker_items = build_target_list_filtered(picker_filter);
-      } else {
-        editing = true;
-      }
+    if (edit_keys::move_cursor(key, column, kLastLfo, lfo_field, kLastField) !=
+            edit_keys::Move::None ||
+        key.code != KeyCode::Enter) {
+      return;
+    }
+    if (lfo_field == static_cast<std::uint8_t>(Field::Target)) {
+      picker_open = true;
+      picker_filter.clear();
+      picker_index = 0;
+      picker_items = build_target_list_filtered(picker_filter);
+    } else {
+      editing = true;
     }
     return;
   }
-
-  if (key.code == KeyCode::Enter || key.code == KeyCode::Esc) {
+  if (edit_keys::ends_editing(key)) {
     editing = false;
     return;
   }

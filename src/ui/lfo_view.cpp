@@ -17,6 +17,7 @@
 #include "ui/app.hpp"
 #include "ui/focus.hpp"
 #include "ui/mod_targets.hpp"
+#include "ui/overlay_box.hpp"
 #include "ui/widgets.hpp"
 
 namespace quorvelan::ui::app {
@@ -132,13 +133,12 @@ FieldRow field_row(const LfoConfig& config, std::uint8_t field) {
   }
 }
 
-// The box of width min(w - 4, 40) and height min(h - 4, 20) centred in `area`; empty on an area
-// too small to hold one.
-Rect picker_area(const Rect& area) {
-  const auto width = static_cast<std::uint16_t>(std::clamp(area.width - 4, 0, 40));
-  const auto height = static_cast<std::uint16_t>(std::clamp(area.height - 4, 0, 20));
-  return Rect{static_cast<std::uint16_t>(area.x + (area.width - width) / 2),
-              static_cast<std::uint16_t>(area.y + (area.height - height) / 2), width, height};
+// The picker's box: 40x20 in a body that leaves a margin of 2 around it, smaller in one that does
+// not, nothing in one too small for a box at all.
+Rect picker_area(const Rect& body) {
+  using overlay_box::minus;
+  return overlay_box::centred(body, std::min<std::uint16_t>(minus(body.width, 4), 40),
+                              std::min<std::uint16_t>(minus(body.height, 4), 20));
 }
 
 }  // namespace
@@ -167,14 +167,8 @@ void App::render_lfo(term::Buffer& buffer, const term::Rect& body) const {
 
   for (std::uint8_t lfo = 0; lfo < lfo::kLfoCount; ++lfo) {
     const bool focused = mode == Mode::Normal && shown == lfo;
-    Style title_style = Style{}.fg(theme.fg);
-    if (focused && row_nav) title_style = title_style.bold();
     const auto block =
-        term::Block()
-            .borders(term::Borders::All)
-            .border_style(Style{}.fg(theme.fg))
-            .title(Line(fmt::format("{}LFO {} ", focus::panel_marker(focused, row_nav), lfo + 1),
-                        title_style));
+        focus::panel_block(fmt::format("LFO {}", lfo + 1), focused, row_nav, theme.fg);
     block.render(layout.settings[lfo], buffer);
 
     std::vector<Line> lines;

@@ -49,24 +49,17 @@ constexpr StepRange kMasterEffectRange{0.02f, 0.0f, 1.0f};
 
 void App::handle_mix_key(const term::KeyEvent& key) {
   if (!editing) {
-    if (key.code == KeyCode::Left || key.code == KeyCode::Right) {
-      const std::uint8_t at = std::min(column, kMasterColumn);
-      column = key.code == KeyCode::Left ? (at > 0 ? at - 1 : 0)
-                                         : std::min<std::uint8_t>(at + 1, kMasterColumn);
-      // The master column keeps the last track selected.
-      current_track = std::min<std::uint8_t>(column, kTrackCount - 1);
-      mixer_row = 0;
-    } else if (key.code == KeyCode::Up) {
-      if (mixer_row > 0) --mixer_row;
-    } else if (key.code == KeyCode::Down) {
-      mixer_row = std::min<std::uint8_t>(mixer_row + 1, kLastRow);
-    } else if (key.code == KeyCode::Enter) {
-      editing = true;
+    switch (edit_keys::move_cursor(key, column, kMasterColumn, mixer_row, kLastRow)) {
+      case edit_keys::Move::Column:
+        // The master column keeps the last track selected.
+        current_track = std::min<std::uint8_t>(column, kTrackCount - 1);
+        break;
+      case edit_keys::Move::Row: break;
+      case edit_keys::Move::None: editing = key.code == KeyCode::Enter; break;
     }
     return;
   }
-
-  if (key.code == KeyCode::Enter || key.code == KeyCode::Esc) {
+  if (edit_keys::ends_editing(key)) {
     editing = false;
     return;
   }

@@ -91,12 +91,7 @@ struct StripLook {
 StripLook draw_strip_block(const App& app, term::Buffer& buffer, const Strip& strip,
                            std::uint8_t column, std::string_view name, term::Color color) {
   const bool focused = app.mode == Mode::Normal && app.column == column;
-  Style style = Style{}.fg(focused ? color : app.theme.dim);
-  if (focused && app.row_nav) style = style.bold();
-  term::Block()
-      .borders(term::Borders::All)
-      .border_style(Style{}.fg(focused ? color : app.theme.dim))
-      .title(Line(fmt::format("{}{} ", focus::panel_marker(focused, app.row_nav), name), style))
+  focus::panel_block(name, focused, app.row_nav, focused ? color : app.theme.dim)
       .render(strip.area, buffer);
   return StripLook{app, focused, color};
 }

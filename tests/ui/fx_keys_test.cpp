@@ -6,26 +6,12 @@
 
 #include "ui/harness.hpp"
 #include "ui/sent_messages.hpp"
+#include "ui/view_keys.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
 
-using term::KeyCode;
 using Effects = sequencer::types::EffectsParams;
-
-const auto kLeft = key(KeyCode::Left);
-const auto kRight = key(KeyCode::Right);
-const auto kUp = key(KeyCode::Up);
-const auto kDown = key(KeyCode::Down);
-const auto kEnter = key(KeyCode::Enter);
-const auto kEsc = key(KeyCode::Esc);
-
-Harness in_fx_view() {
-  auto h = Harness::make();
-  h.press({kEnter, ch('e')});  // a new project, then the FX view
-  h.drain_sent();
-  return h;
-}
 
 struct FxCase {
   const char* what;
@@ -67,7 +53,7 @@ TEST(FxKeys, EachSettingStepsByItsAmountAndStopsAtItsLimits) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    auto h = in_fx_view();
+    auto h = in_view('e');
     h.app.effects.*c.field = c.start;
     for (const auto& k : c.keys) h.app.handle_key(k);
     EXPECT_NEAR(h.app.effects.*c.field, c.expected, 1e-5f);

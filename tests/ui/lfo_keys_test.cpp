@@ -7,6 +7,7 @@
 
 #include "ui/harness.hpp"
 #include "ui/sent_messages.hpp"
+#include "ui/view_keys.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -16,22 +17,6 @@ using lfo::LfoShape;
 using lfo::LfoTrigMode;
 using lfo::ModTarget;
 using term::KeyCode;
-
-const auto kLeft = key(KeyCode::Left);
-const auto kRight = key(KeyCode::Right);
-const auto kUp = key(KeyCode::Up);
-const auto kDown = key(KeyCode::Down);
-const auto kEnter = key(KeyCode::Enter);
-const auto kEsc = key(KeyCode::Esc);
-const auto kBackspace = key(KeyCode::Backspace);
-
-Harness in_lfo_view() {
-  auto h = Harness::make();
-  h.press({kEnter, ch('r')});  // a new project, then the LFO view
-  h.app.flush_pattern_sync();
-  h.drain_sent();
-  return h;
-}
 
 // Down to a field of the first LFO and start editing it.
 std::vector<term::KeyEvent> edit_field(int field) {
@@ -91,7 +76,7 @@ TEST(LfoKeys, EachFieldStepsWrapsOrSwitchesAndSendsAllFourLfos) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    auto h = in_lfo_view();
+    auto h = in_view('r');
     c.setup(h.app.lfo_configs[0]);
     for (const auto& k : edit_field(c.field)) h.app.handle_key(k);
     ASSERT_TRUE(h.app.editing);
@@ -107,7 +92,7 @@ TEST(LfoKeys, EachFieldStepsWrapsOrSwitchesAndSendsAllFourLfos) {
 }
 
 TEST(LfoKeys, TheTargetFieldTakesNoStrokesAndOpensThePickerInstead) {
-  auto h = in_lfo_view();
+  auto h = in_view('r');
   h.app.editing = true;  // as a jump label can leave it
   h.app.lfo_field = 3;
   h.press({kLeft, kUp, ch(']'), ch('}')});
@@ -119,7 +104,7 @@ TEST(LfoKeys, TheTargetFieldTakesNoStrokesAndOpensThePickerInstead) {
 }
 
 TEST(LfoKeys, ColumnsStopAtTheFourthLfoAndComingBackSelectsTheFirst) {
-  auto h = in_lfo_view();
+  auto h = in_view('r');
   h.press({kDown, kDown, kRight, kRight, kRight, kRight, kRight});
   EXPECT_EQ(h.app.column, 3);
   EXPECT_EQ(h.app.lfo_field, 0);
@@ -135,7 +120,7 @@ TEST(LfoKeys, ColumnsStopAtTheFourthLfoAndComingBackSelectsTheFirst) {
 }
 
 TEST(LfoKeys, SentConfigurationsCarryEachTargetsCurrentValueAndTheAppKeepsItsOwn) {
-  auto h = in_lfo_view();
+  auto h = in_view('r');
   h.app.effects.reverb_mix = 0.3f;
   h.app.lfo_configs[1].target = ModTarget::EffectParam{2, 2};
   h.app.lfo_configs[1].base_value = 0.0f;
@@ -156,7 +141,7 @@ std::vector<std::string> labels(const App& app) {
 }
 
 Harness with_picker_open() {
-  auto h = in_lfo_view();
+  auto h = in_view('r');
   h.press({kDown, kDown, kDown, kEnter});
   EXPECT_TRUE(h.app.picker_open);
   return h;

@@ -7,25 +7,10 @@
 
 #include "ui/harness.hpp"
 #include "ui/sent_messages.hpp"
+#include "ui/view_keys.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
-
-using term::KeyCode;
-
-const auto kLeft = key(KeyCode::Left);
-const auto kRight = key(KeyCode::Right);
-const auto kUp = key(KeyCode::Up);
-const auto kDown = key(KeyCode::Down);
-const auto kEnter = key(KeyCode::Enter);
-const auto kEsc = key(KeyCode::Esc);
-
-Harness in_mix_view() {
-  auto h = Harness::make();
-  h.press({kEnter, ch('t')});  // a new project, then the MIX view
-  h.drain_sent();
-  return h;
-}
 
 struct MixCase {
   const char* what;
@@ -81,7 +66,7 @@ TEST(MixKeys, EachRowStepsItsValueAndSendsItsMessage) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    auto h = in_mix_view();
+    auto h = in_view('t');
     c.setup(h.app);
     for (const auto& k : c.keys) h.app.handle_key(k);
     EXPECT_NEAR(c.value(h.app), c.expected, 1e-5f);
@@ -90,7 +75,7 @@ TEST(MixKeys, EachRowStepsItsValueAndSendsItsMessage) {
 }
 
 TEST(MixKeys, TheMasterColumnKeepsTheLastTrackAndRowsStopAtTheirEnds) {
-  auto h = in_mix_view();
+  auto h = in_view('t');
   h.press({kRight, kRight, kRight, kRight, kRight, kRight});
   EXPECT_EQ(h.app.column, 4);
   EXPECT_EQ(h.app.current_track, 3);
