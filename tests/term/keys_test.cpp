@@ -122,7 +122,9 @@ TEST(KeyDecoder, ConsumesUnhandledSequencesWhole) {
       {"parameters out of form",
        "\x1b[;5A\x1b[1;;5~\x1b[1:5A\x1b[1;2;3;4A",
        {other, other, other, other}},
-      {"overlong and surrogate UTF-8", "\xe0\x80\x80\xed\xa0\x80", {other, other}},
+      {"overlong, surrogate and beyond-Unicode UTF-8",
+       "\xe0\x80\x80\xed\xa0\x80\xf4\x90\x80\x80",
+       {other, other, other}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(decode_all(c.bytes), c.expected) << c.name;

@@ -96,9 +96,16 @@ TEST(LfoView, FocusAndTheSelectedRowShowInTheirColoursInBothThemes) {
 // The preview's inner area at 100x30: columns 1-98, rows 2-12 (11 rows, 88 eighths of height).
 std::string preview_row(const term::TestBackend& b, int y) { return cells_text(b, 1, y, 98); }
 
+lfo::LfoConfig shaped(LfoShape shape, float depth) {
+  lfo::LfoConfig config;
+  config.shape = shape;
+  config.depth = depth;
+  return config;
+}
+
 TEST(LfoView, ThePreviewTracesTheWaveAtLeastAFifthDeepAndStandsStillWhileOff) {
   auto h = lfo_view();
-  h.app.lfo_configs[0] = {.shape = LfoShape::Sine, .depth = 0.0f};
+  h.app.lfo_configs[0] = shaped(LfoShape::Sine, 0.0f);
   auto b = h.draw(100, 30);
   const std::string blank(98, ' ');
   std::string full;
@@ -116,13 +123,13 @@ TEST(LfoView, ThePreviewTracesTheWaveAtLeastAFifthDeepAndStandsStillWhileOff) {
   EXPECT_NE(preview_row(h.draw(100, 30), 8), preview_row(b, 8));
 
   // A quarter cycle in (column 25) the sine peaks; a negative depth turns it over.
-  h.app.lfo_configs[0] = {.shape = LfoShape::Sine, .depth = 1.0f};
+  h.app.lfo_configs[0] = shaped(LfoShape::Sine, 1.0f);
   EXPECT_EQ(h.draw(100, 30).cell(26, 12).symbol, "█");
   h.app.lfo_configs[0].depth = -1.0f;
   EXPECT_EQ(h.draw(100, 30).cell(26, 12).symbol, " ");
 
   // Sample-and-hold has no wave to show: a level line at the middle.
-  h.app.lfo_configs[0] = {.shape = LfoShape::SampleAndHold, .depth = 1.0f};
+  h.app.lfo_configs[0] = shaped(LfoShape::SampleAndHold, 1.0f);
   b = h.draw(100, 30);
   std::string half;
   for (int i = 0; i < 98; ++i) half += "▄";
