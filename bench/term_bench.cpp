@@ -1,7 +1,7 @@
 // Cost of one drawn frame on a large terminal (200 x 60): every row filled with styled spans in
 // bordered blocks, then diffed against the previous frame, once with every cell changed (the
 // first frame after a resize) and once with one row changed (a playing transport's typical frame);
-// then the application's own SEQ, SYNTH, MIX and LFO frames while it plays.
+// then the application's own SEQ, SYNTH, MIX, LFO and SET frames and its overlays while it plays.
 
 #include <benchmark/benchmark.h>
 
@@ -174,6 +174,30 @@ void BM_LfoFramePlaying(benchmark::State& state) {
   draw_moving_frames(state, ui);
 }
 BENCHMARK(BM_LfoFramePlaying)->Unit(benchmark::kMicrosecond);
+
+// The SET view with long device and port lists, the MIX view under its 25 jump labels, and the
+// keyboard help popup over the SEQ view, each while playing.
+void BM_SettingsAndOverlayFramesPlaying(benchmark::State& state) {
+  const auto shown = state.range(0);
+  app::App ui = with_lfos_running(shown == 0   ? app::View::Set
+                                  : shown == 1 ? app::View::Mix
+                                               : app::View::Seq);
+  for (int i = 0; i < 12; ++i) {
+    ui.output_devices.push_back("hw:CARD=Device" + std::to_string(i));
+    ui.midi_ports.push_back("Controller " + std::to_string(i) + ":out");
+  }
+  ui.current_device = ui.output_devices[3];
+  ui.column = 2;
+  ui.settings_row = 9;
+  if (shown == 1) {
+    ui.jump_targets = ui.build_easymotion_targets();
+    ui.jump_active = true;
+  }
+  ui.help_visible = shown == 2;
+  ui.help_scroll = 12;
+  draw_moving_frames(state, ui);
+}
+BENCHMARK(BM_SettingsAndOverlayFramesPlaying)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -40,8 +40,7 @@ TEST_F(ProgramRun, TheHelpPopupScrollsToItsEndAndBack) {
   program.send("j");
   ASSERT_TRUE(program.wait_for_text("27/46", 5s)) << program.screen_text();
 
-  program.send("\x1b");
-  program.pump(300ms);
+  e2e::escape(program);
   EXPECT_FALSE(program.find("Help - Keybindings")) << program.screen_text();
   program.send("\x11");
   EXPECT_EQ(program.wait_exit(5s), 0);

@@ -64,6 +64,7 @@ class PtySession {
   int rows() const { return rows_; }
   int cols() const { return cols_; }
   bool running() const { return !exit_status_ && !signalled_; }
+  int pid() const { return pid_; }
 
  private:
   void read_available(int timeout_ms);
