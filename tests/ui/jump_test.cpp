@@ -11,9 +11,6 @@ namespace quorvelan::ui::app {
 namespace {
 
 using term::KeyCode;
-using Action = EasyMotionAction;
-using SelectColumn = EasyMotionAction::SelectColumn;
-using FocusParam = EasyMotionAction::FocusParam;
 
 Harness in_view(View view) {
   auto h = Harness::make();
@@ -73,27 +70,6 @@ TEST(JumpTargets, EachViewOffersItsTargetsInLabelOrder) {
     if (c.setup) c.setup(h.app);
     EXPECT_EQ(labelled_names(h.app.build_easymotion_targets()), c.expected) << c.what;
   }
-}
-
-TEST(JumpTargets, ActionsCarryTheirPageOperatorTrackColumnAndRow) {
-  auto synth = in_view(View::Synth);
-  synth.app.current_op = 2;
-  const auto ops = synth.app.build_easymotion_targets();
-  EXPECT_EQ(ops[0].action, (Action{FocusParam{std::nullopt, std::nullopt, std::nullopt, 0, 0}}));
-  EXPECT_EQ(ops[2].action, (Action{FocusParam{0, 2, std::nullopt, 1, 1}}));   // O3 Level
-  EXPECT_EQ(ops[12].action, (Action{FocusParam{0, 5, std::nullopt, 1, 0}}));  // Op 6
-  EXPECT_EQ(ops[14].action, (Action{Action::OpenPage{1}}));
-
-  auto mix = in_view(View::Mix);
-  const auto strips = mix.app.build_easymotion_targets();
-  EXPECT_EQ(strips[6].action, (Action{FocusParam{std::nullopt, std::nullopt, 1, 1, 1}}));  // T2 Pan
-  EXPECT_EQ(strips[24].action,
-            (Action{FocusParam{std::nullopt, std::nullopt, std::nullopt, 4, 4}}));
-
-  auto seq = in_view(View::Seq);
-  const auto tabs = seq.app.build_easymotion_targets();
-  EXPECT_EQ(tabs[2].action, (Action{SelectColumn{2, 0}}));
-  EXPECT_EQ(tabs[5].action, (Action{SelectColumn{std::nullopt, 2}}));
 }
 
 // What a jump changes, read back from the App.
