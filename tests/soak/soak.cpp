@@ -93,14 +93,15 @@ long rss_kib(int pid) {
 }
 
 // Keys a player presses, taken at random: view and page changes, cursor moves, edits, tempo,
-// tracks, patterns, mutes, jumps, the help popup, and Esc. Never quit, save or load keys.
+// tracks, patterns, mutes, jumps, the help popup, and Esc. Never quit, save or load keys, and the
+// master volume only up, so that the last check can hear the project.
 const std::vector<std::string> kKeys{
     "q",        "w",         "e",        "r",        "t",         "y",      "\t",
     "\x1b[Z",   e2e::kUp,    e2e::kDown, e2e::kLeft, e2e::kRight, e2e::kUp, e2e::kDown,
     e2e::kLeft, e2e::kRight, "\r",       "\x1b",     "[",         "]",      "{",
     "}",        "1",         "2",        "3",        "4",         "d",      "f",
     "n",        "p",         "m",        "g",        "a",         "h",      "j",
-    "k",        "z",         "x",        "c",        "+",         "-",      "T"};
+    "k",        "z",         "x",        "c",        "+",         "=",      "T"};
 
 struct Figures {
   int keys = 0;
@@ -152,9 +153,12 @@ int main(int argc, char** argv) {
   const fs::path root = mkdtemp(pattern);
   const fs::path home = root / "home";
   fs::create_directories(home / ".quorvelan" / "projects");
-  if (!busy_project().save(home / ".quorvelan" / "projects" / "soak.json")) {
-    std::fprintf(stderr, "soak: cannot write the project\n");
-    return 1;
+  // The second copy is loaded at the end, whatever the keys have done to the first.
+  for (const char* name : {"soak.json", "soak-final.json"}) {
+    if (!busy_project().save(home / ".quorvelan" / "projects" / name)) {
+      std::fprintf(stderr, "soak: cannot write the project\n");
+      return 1;
+    }
   }
   const char* server = std::getenv("JACK_DEFAULT_SERVER");
   PtySession program(e2e::PtyOptions{
@@ -220,11 +224,16 @@ int main(int argc, char** argv) {
     if (!program.running()) return fail("the program ended", program);
   }
 
-  // Play on the recorder itself, so that nothing stands between the program and the ear, then
-  // stop and listen for anything still sounding.
+  // Play the busy project afresh on the recorder itself, so that nothing stands between the
+  // program and the ear, then stop and listen for anything still sounding.
   program.resize(30, 100);
   if (!switch_device(program, "quorvelan-recorder")) return fail("no final switch", program);
-  e2e::escape(program);
+  e2e::send_times(program, e2e::kLeft, 2);
+  program.send(e2e::kDown);
+  program.send("\r");  // Load Project
+  if (!select_row(program, "soak-final", e2e::kDown)) return fail("no project to load", program);
+  program.send("\r");
+  if (!program.wait_for_text("[Loaded: soak-final]", 5s)) return fail("no final load", program);
   if (!program.find("[>]")) program.send(" ");
   if (!program.wait_for_text("[>]", 5s)) return fail("the transport did not play", program);
   program.pump(3s);
