@@ -394,6 +394,9 @@ class App {
   void render_project_picker(const term::Rect& area, term::Buffer& buffer) const;
 };
 
+// The frame's header, body, status and help rows, top to bottom.
+std::array<term::Rect, 4> frame_rows(const term::Rect& screen);
+
 // The label positions of the current view's jump targets inside the body area: the n-th cell of
 // the view paired with the n-th target's label (jump.cpp).
 std::vector<LabelPosition> easymotion_positions(const term::Rect& body, const App& app);

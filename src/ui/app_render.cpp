@@ -40,6 +40,12 @@ struct HelpText {
 
 }  // namespace
 
+std::array<term::Rect, 4> frame_rows(const term::Rect& screen) {
+  const auto rows = term::split_vertical(screen, {Constraint::length(1), Constraint::min(0),
+                                                  Constraint::length(1), Constraint::length(1)});
+  return {rows[0], rows[1], rows[2], rows[3]};
+}
+
 void App::render_app(term::Buffer& buffer) const {
   const term::Rect area = buffer.area();
   term::Block().style(Style{}.bg(theme.bg)).render(area, buffer);
@@ -47,8 +53,7 @@ void App::render_app(term::Buffer& buffer) const {
     render_project_picker(area, buffer);
     return;
   }
-  auto parts = term::split_vertical(area, {Constraint::length(1), Constraint::min(0),
-                                           Constraint::length(1), Constraint::length(1)});
+  const auto parts = frame_rows(area);
   render_header(parts[0], buffer);
   switch (view) {
     case View::Seq: render_sequencer(buffer, parts[1]); break;

@@ -17,7 +17,6 @@
 namespace quorvelan::ui::app {
 namespace {
 
-using term::Constraint;
 using term::Line;
 using term::Span;
 using term::Style;
@@ -68,19 +67,21 @@ constexpr std::array<HelpRow, 11> kNormalKeys{{
     {"g", "EasyMotion jump (SEQ/SYNTH/FX/MIX)"},
     {"h", "Show this help"},
 }};
-constexpr std::array<HelpRow, 8> kStepKeys{{
-    {"Z-M / Q-U", "Play note (piano keyboard)"},
+// The octave of the piano keys is fixed, and the letters that are global keys play their note
+// only with Shift held: the rows say so rather than promise keys that do something else here.
+constexpr std::array<HelpRow, 9> kStepKeys{{
+    {"Z-M / Q-U", "Play note (hold Shift on a taken key)"},
     {"Left / Right", "Move cursor by step"},
-    {"Up / Down", "Move cursor by row"},
+    {"Up / Down", "Adjust value"},
+    {"Tab / Shift+Tab", "Move cursor by row"},
     {"Enter", "Toggle step on / off"},
     {"Delete / Bksp", "Clear step"},
     {"a", "Toggle accent"},
-    {"[ / ]  k / l", "Octave down / up"},
+    {"[ / ]", "Coarse adjust"},
     {"Esc", "Return to navigation"},
 }};
-constexpr std::array<HelpRow, 3> kRecordKeys{{
+constexpr std::array<HelpRow, 2> kRecordKeys{{
     {"Z-M / Q-U", "Play and record note"},
-    {"[ / ]  k / l", "Octave down / up"},
     {"Space / Esc", "Stop recording"},
 }};
 
@@ -146,12 +147,6 @@ constexpr std::array<HelpSection, 6> kGamepadHelp{{
 
 constexpr term::Color kHelpBackgroundDark = term::Color::hex(0x1E1E2E);
 constexpr term::Color kHelpBackgroundLight = term::Color::hex(0xE6E9EF);
-
-// The screen's header, body, status and help rows, split as the frame is.
-std::vector<term::Rect> frame_rows(const term::Rect& screen) {
-  return term::split_vertical(screen, {Constraint::length(1), Constraint::min(0),
-                                       Constraint::length(1), Constraint::length(1)});
-}
 
 // Draws one line in place of whatever a row held.
 void replace_row(const term::Rect& row, Line line, const Style& background, term::Buffer& buffer) {

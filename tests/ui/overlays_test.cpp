@@ -206,5 +206,29 @@ TEST(Overlays, ScreensTooSmallForThemDrawOnlyWhatFits) {
   }
 }
 
+// The rows for step editing promise only what the keys do there: Up raises the value, Tab moves
+// to the next row, the brackets step coarsely, and no key changes the octave.
+TEST(HelpPopup, TheStepEditingRowsDescribeTheKeysAsTheyWork) {
+  auto h = in_view(View::Seq);
+  h.app.help_visible = true;
+  h.app.help_scroll = 65535;
+  std::string help;
+  const auto frame = h.draw(100, 60);
+  for (int y = 0; y < 60; ++y) help += frame.row(y) + "\n";
+  EXPECT_EQ(help.find("Octave"), std::string::npos);
+  EXPECT_NE(help.find("Up / Down       Adjust value"), std::string::npos);
+  EXPECT_NE(help.find("Tab / Shift+Tab Move cursor by row"), std::string::npos);
+  EXPECT_NE(help.find("[ / ]           Coarse adjust"), std::string::npos);
+
+  h.app.help_visible = false;
+  h.app.editing = true;
+  const auto before = h.app.current_pattern_ref().tracks[0].steps[0].note;
+  h.press({key(term::KeyCode::Up), key(term::KeyCode::Tab), ch(']')});
+  EXPECT_EQ(h.app.current_pattern_ref().tracks[0].steps[0].note, *before + 1);
+  EXPECT_EQ(h.app.detail_row, 1);
+  EXPECT_EQ(h.app.current_pattern_ref().tracks[0].steps[0].velocity, 121);
+  EXPECT_EQ(h.app.octave, 4);
+}
+
 }  // namespace
 }  // namespace quorvelan::ui::app
