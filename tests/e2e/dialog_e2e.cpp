@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "e2e/keys.hpp"
 #include "e2e/program_run.hpp"
 #include "e2e/pty_screen.hpp"
 #include "preset.hpp"
@@ -19,16 +20,11 @@ using e2e::ProgramRun;
 using e2e::PtySession;
 using quorvelan::sequencer::project::Project;
 
-constexpr const char* kUp = "\x1b[A";
-constexpr const char* kDown = "\x1b[B";
-constexpr const char* kRight = "\x1b[C";
-constexpr const char* kLeft = "\x1b[D";
-
-std::string repeat(const char* key, int times) {
-  std::string keys;
-  for (int i = 0; i < times; ++i) keys += key;
-  return keys;
-}
+using e2e::kDown;
+using e2e::kLeft;
+using e2e::kRight;
+using e2e::kUp;
+using e2e::repeat;
 
 class DialogRun : public ProgramRun {
  protected:

@@ -21,7 +21,7 @@ using e2e::kUp;
 
 TEST_F(ProgramRun, TypingNarrowsTheTargetPickerOnScreen) {
   PtySession program(options());
-  ASSERT_NO_FATAL_FAILURE(e2e::open_new_project(program));
+  ASSERT_TRUE(open_new_project(program)) << program.screen_text();
   program.send("r");
   ASSERT_TRUE(program.wait_for_text("[LFO]", 5s));
   e2e::send_times(program, kDown, 3);

@@ -29,7 +29,7 @@ Recording after_the_beat(PtySession& program, e2e::Listener& listener) {
 
 TEST_F(ProgramRun, ARaisedReverbSendLeavesATailAfterTheNotesStop) {
   PtySession program(options(30, 110, true));
-  ASSERT_NO_FATAL_FAILURE(e2e::open_new_project(program));
+  ASSERT_TRUE(open_new_project(program)) << program.screen_text();
   e2e::Listener listener;
   ASSERT_TRUE(listener.connect()) << "the program's output ports did not appear";
 

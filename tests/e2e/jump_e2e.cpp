@@ -14,13 +14,12 @@
 namespace {
 
 using namespace std::chrono_literals;
-using e2e::open_new_project;
 using e2e::ProgramRun;
 using e2e::PtySession;
 
 TEST_F(ProgramRun, TheHelpPopupScrollsToItsEndAndBack) {
   PtySession program(options(30, 100));
-  ASSERT_NO_FATAL_FAILURE(open_new_project(program));
+  ASSERT_TRUE(open_new_project(program)) << program.screen_text();
   program.send("h");
   ASSERT_TRUE(program.wait_for_text(" Help - Keybindings ", 5s)) << program.screen_text();
   EXPECT_TRUE(program.find("Esc:close  Up/Down:scroll  26/46"));
@@ -48,7 +47,7 @@ TEST_F(ProgramRun, TheHelpPopupScrollsToItsEndAndBack) {
 
 TEST_F(ProgramRun, ASettingsJumpMovesTheCursorToThatColumn) {
   PtySession program(options(30, 100));
-  ASSERT_NO_FATAL_FAILURE(open_new_project(program));
+  ASSERT_TRUE(open_new_project(program)) << program.screen_text();
   program.send("y");
   ASSERT_TRUE(program.wait_for_text("MIDI", 5s));
   program.send("g");
@@ -64,7 +63,7 @@ TEST_F(ProgramRun, ASettingsJumpMovesTheCursorToThatColumn) {
 TEST_F(ProgramRun, JumpLabelsInEveryViewLandWhereTheyAreDrawn) {
   namespace app = quorvelan::ui::app;
   PtySession program(options(30, 100));
-  ASSERT_NO_FATAL_FAILURE(open_new_project(program));
+  ASSERT_TRUE(open_new_project(program)) << program.screen_text();
   // The keys that lead from one view or page to the next, and the same state in an App here,
   // whose layout says where the labels belong.
   struct Step {
@@ -108,7 +107,7 @@ TEST_F(ProgramRun, JumpLabelsInEveryViewLandWhereTheyAreDrawn) {
 // Before, sizes taken off a screen smaller than the margins wrapped round.
 TEST_F(ProgramRun, OverlaysOnATinyTerminalLeaveTheNextFrameWhole) {
   PtySession program(options(30, 100));
-  ASSERT_NO_FATAL_FAILURE(open_new_project(program));
+  ASSERT_TRUE(open_new_project(program)) << program.screen_text();
   program.resize(2, 3);
   program.send("g");
   program.pump(200ms);

@@ -1,9 +1,8 @@
 #pragma once
 // Keys as a terminal sends them, for end-to-end tests that press their way through the views.
 
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <string>
 
 #include "e2e/pty_screen.hpp"
 
@@ -13,7 +12,16 @@ inline constexpr const char* kUp = "\x1b[A";
 inline constexpr const char* kDown = "\x1b[B";
 inline constexpr const char* kRight = "\x1b[C";
 inline constexpr const char* kLeft = "\x1b[D";
+inline constexpr const char* kDelete = "\x1b[3~";
 
+// The key `times` times over, as one piece of input.
+inline std::string repeat(const char* key, int times) {
+  std::string keys;
+  for (int i = 0; i < times; ++i) keys += key;
+  return keys;
+}
+
+// The key `times` times over, one press after the other.
 inline void send_times(PtySession& program, const char* key, int times) {
   for (int i = 0; i < times; ++i) program.send(key);
 }
@@ -23,14 +31,6 @@ inline void escape(PtySession& program) {
   using namespace std::chrono_literals;
   program.send("\x1b");
   program.pump(200ms);
-}
-
-// From the project list at start into a new project's sequencer view.
-inline void open_new_project(PtySession& program) {
-  using namespace std::chrono_literals;
-  ASSERT_TRUE(program.wait_for_text("+ New Project", 10s)) << program.screen_text();
-  program.send("\r");
-  ASSERT_TRUE(program.wait_for_text("[SEQ]", 5s)) << program.screen_text();
 }
 
 }  // namespace e2e

@@ -40,7 +40,7 @@ double spread(const std::vector<double>& values) {
 
 TEST_F(ProgramRun, AnLfoOnAFilterCutoffSweepsTheSpectrum) {
   PtySession program(options(30, 110, true));
-  ASSERT_NO_FATAL_FAILURE(e2e::open_new_project(program));
+  ASSERT_TRUE(open_new_project(program)) << program.screen_text();
   e2e::Listener listener;
   ASSERT_TRUE(listener.connect()) << "the program's output ports did not appear";
   program.send("m");  // only track 2's notes: the kicks of track 1 are muted

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "e2e/keys.hpp"
 #include "e2e/program_run.hpp"
 #include "e2e/pty_screen.hpp"
 #include "sequencer/project.hpp"
@@ -15,15 +16,9 @@ using e2e::ProgramRun;
 using e2e::PtySession;
 using quorvelan::sequencer::project::Project;
 
-constexpr const char* kLeft = "\x1b[D";
-constexpr const char* kRight = "\x1b[C";
-constexpr const char* kDelete = "\x1b[3~";
-
-// A lone Esc is told from the start of a longer sequence by the pause after it.
-void press_esc(PtySession& program) {
-  program.send("\x1b");
-  program.pump(300ms);
-}
+using e2e::kDelete;
+using e2e::kLeft;
+using e2e::kRight;
 
 TEST_F(ProgramRun, APhraseTempoChangeAndPastedCopyEnteredOnTheKeyboardAreAutosaved) {
   Project written;
@@ -52,7 +47,7 @@ TEST_F(ProgramRun, APhraseTempoChangeAndPastedCopyEnteredOnTheKeyboardAreAutosav
   ASSERT_TRUE(phrase) << program.screen_text();
   EXPECT_TRUE(program.cell(phrase->first, phrase->second + 10).bold) << "the accented G4";
   EXPECT_FALSE(program.cell(phrase->first, phrase->second).bold);
-  press_esc(program);
+  e2e::escape(program);
 
   // Track 1 while editing: the track key still acts, and Delete clears the kick on step 5.
   program.send("\r1");
@@ -62,7 +57,7 @@ TEST_F(ProgramRun, APhraseTempoChangeAndPastedCopyEnteredOnTheKeyboardAreAutosav
   ASSERT_TRUE(program.wait_for_text("Step:05/16", 5s)) << program.screen_text();
   program.send(kDelete);
   ASSERT_TRUE(program.wait_for_text("Note:---", 5s)) << program.screen_text();
-  press_esc(program);
+  e2e::escape(program);
 
   // Tempo up three, then copy the pattern into a new slot.
   program.send("fff");

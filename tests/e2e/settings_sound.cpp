@@ -131,7 +131,7 @@ class PlayingProgram : public ProgramRun {
     ASSERT_TRUE(program_->wait_for_text("+ New Project", 10s)) << program_->screen_text();
     listener_.emplace();
     ASSERT_TRUE(listener_->connect()) << "the program's output ports did not appear";
-    ASSERT_NO_FATAL_FAILURE(e2e::open_new_project(*program_));
+    ASSERT_TRUE(ProgramRun::open_new_project(*program_)) << program_->screen_text();
     program_->send(" ");
     ASSERT_TRUE(program_->wait_for_text("[>]", 5s)) << program_->screen_text();
   }
