@@ -5,7 +5,6 @@
 #            (inputs that fail are saved in build/fuzz/artifacts); not part of make test
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = keys midi project pattern preset dx7
 CMAKE_CONFIGURE = cmake -G Ninja -S . -Wno-dev
 
 .PHONY: run test bench fuzz deps release clean
@@ -35,8 +34,8 @@ bench: release
 fuzz: deps
 	$(CMAKE_CONFIGURE) -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF -DQUORVELAN_FUZZ=ON
 	cmake --build build/fuzz -j $(JOBS)
-	status=0; for target in $(FUZZ_TARGETS); do \
-		build/fuzz/fuzz/fuzz_$$target --seconds=$(FUZZ_SECONDS) --corpus=build/fuzz/corpus/$$target \
+	status=0; for program in build/fuzz/fuzz/fuzz_*; do \
+		$$program --seconds=$(FUZZ_SECONDS) --corpus=build/fuzz/corpus/$${program##*/fuzz_} \
 			--artifacts=build/fuzz/artifacts || status=1; \
 	done; exit $$status
 
