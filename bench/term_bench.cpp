@@ -71,6 +71,21 @@ app::App playing_app(app::View view) {
   return ui;
 }
 
+// Frames as the main loop makes them while playing: `advance` moves the state on, then the state
+// is drawn and its difference from the frame before written out.
+template <class Advance>
+void draw_frames(benchmark::State& state, app::App& ui, Advance advance) {
+  Buffer previous(screen);
+  ui.render_app(previous);
+  for (auto _ : state) {
+    advance();
+    Buffer frame(screen);
+    ui.render_app(frame);
+    benchmark::DoNotOptimize(diff(previous, frame));
+    previous = std::move(frame);
+  }
+}
+
 // The SEQ view of a 64-step track with every step on, playing: the play positions move and the
 // meters are lit, as when the main loop draws while the transport runs.
 void BM_SeqFramePlaying(benchmark::State& state) {
@@ -85,17 +100,11 @@ void BM_SeqFramePlaying(benchmark::State& state) {
   seq.current_step = 17;
   for (auto& meter : seq.meters) meter = {0.6f, 0.4f};
 
-  Buffer previous(screen);
-  seq.render_app(previous);
   std::uint8_t position = 0;
-  for (auto _ : state) {
+  draw_frames(state, seq, [&] {
     position = static_cast<std::uint8_t>((position + 1) % pattern::kStepCount);
     seq.play_steps.fill(position);
-    Buffer frame(screen);
-    seq.render_app(frame);
-    benchmark::DoNotOptimize(diff(previous, frame));
-    previous = std::move(frame);
-  }
+  });
 }
 BENCHMARK(BM_SeqFramePlaying)->Unit(benchmark::kMicrosecond);
 
@@ -109,20 +118,14 @@ void BM_SynthViewFramePlaying(benchmark::State& state) {
   ui.row_nav = true;
   ui.play_steps = {3, 7, 11, 15};
   ui.lfo_modulation[0] = {quorvelan::lfo::ModTargetKind::SynthParam, 0, 38, 0.5f};
-  Buffer previous(screen);
-  ui.render_app(previous);
   std::uint32_t frame_number = 0;
-  for (auto _ : state) {
+  draw_frames(state, ui, [&] {
     ++frame_number;
     const float phase = static_cast<float>(frame_number % 60) / 60.0f;
     ui.pulse = phase;
     ui.lfo_modulation[0].value = phase;
     for (auto& meter : ui.meters) meter = {phase, 1.0f - phase};
-    Buffer frame(screen);
-    ui.render_app(frame);
-    benchmark::DoNotOptimize(diff(previous, frame));
-    previous = std::move(frame);
-  }
+  });
 }
 BENCHMARK(BM_SynthViewFramePlaying)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
@@ -148,19 +151,12 @@ app::App with_lfos_running(app::View view) {
   return ui;
 }
 
-// Frames as the main loop makes them: the animation advanced, the meters moved, the state drawn
-// and its difference from the frame before written out.
+// Frames with the animation advanced and the meters falling.
 void draw_moving_frames(benchmark::State& state, app::App& ui) {
-  Buffer previous(screen);
-  ui.render_app(previous);
-  for (auto _ : state) {
+  draw_frames(state, ui, [&] {
     ui.advance_frame();
     for (auto& meter : ui.meters) meter.left = meter.left > 0.05f ? meter.left - 0.05f : 0.9f;
-    Buffer frame(screen);
-    ui.render_app(frame);
-    benchmark::DoNotOptimize(diff(previous, frame));
-    previous = std::move(frame);
-  }
+  });
 }
 
 void BM_MixFramePlaying(benchmark::State& state) {
