@@ -7,18 +7,14 @@
 
 #include <filesystem>
 
-#include "term/test_backend.hpp"
-#include "ui/app.hpp"
+#include "ui/harness.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace quorvelan;
-using ui::app::App;
-using ui::app::AppParts;
-
-term::KeyEvent press(term::KeyCode code) { return term::KeyEvent{.code = code}; }
-term::KeyEvent press(char32_t c) { return term::KeyEvent{.character = c}; }
+using ui::app::ch;
+using ui::app::key;
 
 fs::path fresh_home() {
   char folder[] = "/tmp/quorvelan-bench-XXXXXX";
@@ -27,18 +23,11 @@ fs::path fresh_home() {
   return home;
 }
 
-AppParts parts_with(audio::messages::AudioProducer audio_tx,
-                    audio::messages::FeedbackConsumer feedback_rx) {
-  return AppParts{.audio_tx = std::move(audio_tx), .feedback_rx = std::move(feedback_rx)};
-}
-
-// An App on a full project in a fresh HOME, with the far end of its ring kept to drain it.
+// An App on a full project in a fresh HOME.
 struct FullProject {
   fs::path home = fresh_home();
-  std::pair<audio::messages::AudioProducer, audio::messages::AudioConsumer> ring =
-      audio::messages::make_audio_ring();
-  audio::messages::AudioConsumer& sent = ring.second;
-  App app{parts_with(std::move(ring.first), audio::messages::make_feedback_ring().second)};
+  ui::app::Harness harness = ui::app::Harness::make();
+  ui::app::App& app = harness.app;
 
   FullProject() {
     app.view = ui::app::View::Seq;
@@ -48,13 +37,6 @@ struct FullProject {
     }
   }
   ~FullProject() { fs::remove_all(home); }
-
-  void keys(std::initializer_list<term::KeyEvent> pressed) {
-    for (const auto& key : pressed) app.handle_key(key);
-  }
-  void drain() {
-    while (auto message = sent.pop()) audio::messages::free_box(*message);
-  }
 };
 
 constexpr auto kDown = term::KeyCode::Down;
@@ -63,7 +45,7 @@ constexpr auto kEnter = term::KeyCode::Enter;
 void SaveFullProjectFromTheDialog(benchmark::State& state) {
   FullProject full;
   for (auto _ : state) {
-    full.keys({press('s'), press(kDown), press(kDown), press(kEnter), press('F'), press(kEnter)});
+    full.harness.press({ch('s'), key(kDown), key(kDown), key(kEnter), ch('F'), key(kEnter)});
   }
   if (!full.app.status || full.app.status->text != "Saved: F") state.SkipWithError("not saved");
 }
@@ -71,11 +53,11 @@ BENCHMARK(SaveFullProjectFromTheDialog)->Unit(benchmark::kMillisecond);
 
 void LoadFullProjectFromTheDialog(benchmark::State& state) {
   FullProject full;
-  full.keys({press('s'), press(kDown), press(kDown), press(kEnter), press('F'), press(kEnter)});
+  full.harness.press({ch('s'), key(kDown), key(kDown), key(kEnter), ch('F'), key(kEnter)});
   for (auto _ : state) {
-    full.keys({press('l'), press(kDown), press(kDown), press(kEnter), press(kEnter)});
+    full.harness.press({ch('l'), key(kDown), key(kDown), key(kEnter), key(kEnter)});
     state.PauseTiming();
-    full.drain();
+    full.harness.drain_sent();
     state.ResumeTiming();
   }
   if (!full.app.status || full.app.status->text != "Loaded: F") state.SkipWithError("not loaded");
@@ -87,12 +69,8 @@ void DrawFrameWithTheBrowserOpen(benchmark::State& state) {
   full.app.playing = true;
   full.app.play_steps = {5, 6, 7, 8};
   full.app.meters = {{{0.7f, 0.6f}, {0.5f, 0.4f}, {0.3f, 0.2f}, {0.1f, 0.1f}}};
-  full.keys({press('l'), press(kDown), press(kEnter), press(kEnter)});
-  for (auto _ : state) {
-    term::TestBackend backend(200, 60);
-    backend.draw([&](term::Buffer& buffer) { full.app.render_app(buffer); });
-    benchmark::DoNotOptimize(backend.buffer());
-  }
+  full.harness.press({ch('l'), key(kDown), key(kEnter), key(kEnter)});
+  for (auto _ : state) benchmark::DoNotOptimize(full.harness.draw(200, 60).buffer());
 }
 BENCHMARK(DrawFrameWithTheBrowserOpen)->Unit(benchmark::kMicrosecond);
 

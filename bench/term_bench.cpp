@@ -12,7 +12,7 @@
 #include "term/diff.hpp"
 #include "term/layout.hpp"
 #include "term/paragraph.hpp"
-#include "ui/app.hpp"
+#include "ui/harness.hpp"
 
 namespace {
 
@@ -62,10 +62,7 @@ namespace app = quorvelan::ui::app;
 
 // An App without devices, in `view`, with the transport running.
 app::App playing_app(app::View view) {
-  auto [audio_tx, audio_rx] = quorvelan::audio::messages::make_audio_ring();
-  auto [feedback_tx, feedback_rx] = quorvelan::audio::messages::make_feedback_ring();
-  app::App ui(
-      app::AppParts{.audio_tx = std::move(audio_tx), .feedback_rx = std::move(feedback_rx)});
+  app::App ui = std::move(app::Harness::make().app);
   ui.view = view;
   ui.playing = true;
   return ui;
