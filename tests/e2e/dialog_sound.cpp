@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "e2e/keys.hpp"
 #include "e2e/program_run.hpp"
 #include "e2e/sound.hpp"
 
@@ -24,7 +25,7 @@ TEST_F(ProgramRun, AFilteredFactoryVoiceLoadedIntoTrackTwoChangesItsTimbre) {
   const auto before = listener.record(1500ms);
   const auto again = listener.record(1500ms);  // the same patch, to know how far a timbre drifts
 
-  program.send("l\x1b[B\r\rbuzz");
+  program.send(std::string("l") + e2e::kDown + "\r\rbuzz");
   ASSERT_TRUE(program.wait_for_text("> Buzz Lead", 5s)) << program.screen_text();
   program.send("\r");
   ASSERT_TRUE(program.wait_for_text("[Loaded to Track 2: [DX7 ROM1A] Buzz Lead]", 5s))

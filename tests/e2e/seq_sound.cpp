@@ -7,6 +7,7 @@
 #include <cmath>
 #include <vector>
 
+#include "e2e/keys.hpp"
 #include "e2e/program_run.hpp"
 #include "e2e/sound.hpp"
 #include "sequencer/project.hpp"
@@ -17,6 +18,9 @@ namespace pattern = quorvelan::sequencer::pattern;
 using namespace std::chrono_literals;
 using e2e::ProgramRun;
 using e2e::PtySession;
+
+using e2e::kLeft;
+using e2e::kRight;
 
 constexpr double kStepSeconds = 0.125;  // a sixteenth at 120 BPM
 constexpr double kLoopSeconds = 16 * kStepSeconds;
@@ -60,9 +64,9 @@ TEST_F(ProgramRun, AnEnteredPhrasePlaysOnItsStepsAndStops) {
   ASSERT_TRUE(program.wait_for_text("[Loaded: Quiet]", 5s)) << program.screen_text();
 
   // Steps 1, 2, 3 and 6 from the keyboard, then step 2 cleared.
-  program.send("\rzxc\x1b[C\x1b[Cv");
-  for (int i = 0; i < 5; ++i) program.send("\x1b[D");
-  program.send("\x1b[3~");
+  program.send("\rzxc" + e2e::repeat(kRight, 2) + "v");
+  e2e::send_times(program, kLeft, 5);
+  program.send(e2e::kDelete);
   ASSERT_TRUE(program.wait_for_text("C4   --   E4   --   --   F4", 5s)) << program.screen_text();
   program.send("\x1b");
   program.pump(2500ms);  // the last preview note is released and dies away

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "audio/messages.hpp"
+#include "e2e/keys.hpp"
 #include "e2e/program_run.hpp"
 #include "e2e/sound.hpp"
 #include "ui/app.hpp"
@@ -19,17 +20,13 @@ using e2e::PtySession;
 using quorvelan::sequencer::project::Project;
 using quorvelan::sequencer::types::TrackSynthParams;
 
-constexpr const char* kRight = "\x1b[C";
-constexpr const char* kDown = "\x1b[B";
+using e2e::kDown;
+using e2e::kRight;
+using e2e::repeat;
+
 constexpr std::uint8_t kTrack = 2;
 constexpr std::uint8_t kNote = 57;  // A3, 220 Hz
 constexpr double kNoteHz = 220.0;
-
-std::string times(const char* key, int count) {
-  std::string out;
-  for (int i = 0; i < count; ++i) out += key;
-  return out;
-}
 
 // A project named "Tone" whose only notes are four long A3s a bar on track 3, played by one
 // carrier under one modulator, both at their full level while held, through an open 6 dB filter.
@@ -82,13 +79,13 @@ TEST_F(ProgramRun, EditingTrackThreesPatchChangesWhatItPlaysAndWhatItSaves) {
   const auto plain = listener.record(1500ms);
 
   // Operator 1's ratio from 1 to 2: four single steps.
-  program.send(std::string(kDown) + "\r" + times(kRight, 4) + "\r");
+  program.send(std::string(kDown) + "\r" + repeat(kRight, 4) + "\r");
   ASSERT_TRUE(program.wait_for_text("Rat 2.00", 5s)) << program.screen_text();
   program.pump(300ms);
   const auto octave_up = listener.record(1500ms);
 
   // The filter page: from 6 dB to 12 dB, then the cutoff down nine times five steps.
-  program.send("\t\r" + std::string(kRight) + "\r" + kDown + "\r" + times(kDown, 9) + "\r");
+  program.send("\t\r" + std::string(kRight) + "\r" + kDown + "\r" + repeat(kDown, 9) + "\r");
   ASSERT_TRUE(program.wait_for_text("LP2 (12dB)", 5s)) << program.screen_text();
   ASSERT_TRUE(program.wait_for_text("2.0kHz", 5s)) << program.screen_text();
   program.pump(600ms);  // the cutoff is taken at the next note
@@ -99,11 +96,12 @@ TEST_F(ProgramRun, EditingTrackThreesPatchChangesWhatItPlaysAndWhatItSaves) {
   EXPECT_NEAR(plain_peak, kNoteHz, kNoteHz * 0.05);
   EXPECT_NEAR(octave_peak, 2 * kNoteHz, kNoteHz * 0.1);
   const double open = e2e::spectral_centroid(octave_up.mono(), octave_up.sample_rate);
-  const double dark =e2e::spectral_centroid(filtered.mono(), filtered.sample_rate);
-  EXPECT_LT(dark, open * 0.8) << "peaks " << plain_peak << " " << octave_peak << ", centroid open " << open << " Hz, filtered " << dark << " Hz";
+  const double dark = e2e::spectral_centroid(filtered.mono(), filtered.sample_rate);
+  EXPECT_LT(dark, open * 0.8) << "peaks " << plain_peak << " " << octave_peak << ", centroid open "
+                              << open << " Hz, filtered " << dark << " Hz";
   EXPECT_GT(e2e::rms(filtered.mono()), 1e-3) << "the filtered note is still heard";
 
-  program.send("s" + times(kDown, 2) + "\r");
+  program.send("s" + repeat(kDown, 2) + "\r");
   ASSERT_TRUE(program.wait_for_text(" Save Project ", 5s)) << program.screen_text();
   program.send("Edited\r");
   ASSERT_TRUE(program.wait_for_text("[Saved: Edited]", 5s)) << program.screen_text();
