@@ -26,6 +26,17 @@ inline void send_times(PtySession& program, const char* key, int times) {
   for (int i = 0; i < times; ++i) program.send(key);
 }
 
+// Presses a cursor key until the row starting with `row` carries the cursor marker.
+inline bool select_row(PtySession& program, const std::string& row, const char* step = kDown) {
+  using namespace std::chrono_literals;
+  for (int tries = 0; tries < 40; ++tries) {
+    if (program.find("> " + row)) return true;
+    program.send(step);
+    program.pump(60ms);
+  }
+  return program.find("> " + row).has_value();
+}
+
 // Esc, then the pause that tells a lone Esc from the start of an Alt key.
 inline void escape(PtySession& program) {
   using namespace std::chrono_literals;

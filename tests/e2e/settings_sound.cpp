@@ -26,16 +26,7 @@ using SteadyClock = std::chrono::steady_clock;
 using e2e::kDown;
 using e2e::kRight;
 using e2e::kUp;
-
-// Presses a cursor key until the settings row starting with `row` carries the cursor marker.
-bool select_row(PtySession& program, const std::string& row, const char* step = kDown) {
-  for (int tries = 0; tries < 40; ++tries) {
-    if (program.find("> " + row)) return true;
-    program.send(step);
-    program.pump(60ms);
-  }
-  return program.find("> " + row).has_value();
-}
+using e2e::select_row;
 
 // The gaps between heard notes, in seconds.
 std::vector<double> gaps_between_notes(const e2e::Recording& recording) {

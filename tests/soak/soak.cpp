@@ -29,6 +29,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using e2e::PtySession;
+using e2e::select_row;
 using SteadyClock = std::chrono::steady_clock;
 
 // Resident memory may grow this much from the sample after the first minute to the last one.
@@ -109,15 +110,6 @@ struct Figures {
   int resizes = 0;
   std::vector<long> rss;
 };
-
-bool select_row(PtySession& program, const std::string& row, const char* step) {
-  for (int tries = 0; tries < 40; ++tries) {
-    if (program.find("> " + row)) return true;
-    program.send(step);
-    program.pump(50ms);
-  }
-  return false;
-}
 
 // To the SET view's audio column and Enter on the device, until the switch is reported; true
 // at once when the device is already in use.
