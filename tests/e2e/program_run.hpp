@@ -19,6 +19,23 @@ inline std::string read_file(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
+// The real program in a terminal of the given size, with HOME and TMPDIR in the given folders,
+// on the JACK server of that name.
+inline PtyOptions program_options(const std::filesystem::path& home,
+                                  const std::filesystem::path& tmp, const char* jack_server,
+                                  int rows, int cols) {
+  return PtyOptions{
+      .argv = {QUORVELAN_BINARY},
+      .env = {{"HOME", home.string()},
+              {"TMPDIR", tmp.string()},
+              {"SPDLOG_LEVEL", "info"},
+              {"QUORVELAN_GAMEPAD", std::nullopt},
+              {"JACK_DEFAULT_SERVER", jack_server}},
+      .rows = rows,
+      .cols = cols,
+  };
+}
+
 class ProgramRun : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -39,17 +56,8 @@ class ProgramRun : public ::testing::Test {
   // and runs silently; with it, it plays on the test fixture's server (see sound.hpp).
   PtyOptions options(int rows = 30, int cols = 110, bool with_sound = false) const {
     const char* server = std::getenv("JACK_DEFAULT_SERVER");
-    return PtyOptions{
-        .argv = {QUORVELAN_BINARY},
-        .env = {{"HOME", home().string()},
-                {"TMPDIR", tmp().string()},
-                {"SPDLOG_LEVEL", "info"},
-                {"QUORVELAN_GAMEPAD", std::nullopt},
-                {"JACK_DEFAULT_SERVER",
-                 with_sound && server != nullptr ? server : "quorvelan-e2e-none"}},
-        .rows = rows,
-        .cols = cols,
-    };
+    return program_options(
+        home(), tmp(), with_sound && server != nullptr ? server : "quorvelan-e2e-none", rows, cols);
   }
 
   // Waits for the project list and opens a new project on it; false when a screen fails to come.

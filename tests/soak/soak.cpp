@@ -153,16 +153,8 @@ int main(int argc, char** argv) {
     }
   }
   const char* server = std::getenv("JACK_DEFAULT_SERVER");
-  PtySession program(e2e::PtyOptions{
-      .argv = {QUORVELAN_BINARY},
-      .env = {{"HOME", home.string()},
-              {"TMPDIR", root.string()},
-              {"SPDLOG_LEVEL", "info"},
-              {"QUORVELAN_GAMEPAD", std::nullopt},
-              {"JACK_DEFAULT_SERVER", server != nullptr ? server : "default"}},
-      .rows = 30,
-      .cols = 100,
-  });
+  PtySession program(
+      e2e::program_options(home, root, server != nullptr ? server : "default", 30, 100));
   if (!program.wait_for_text("soak", 10s)) return fail("no project list", program);
   e2e::Listener listener(std::chrono::seconds(60));
   if (!listener.connect()) return fail("the program's ports did not appear", program);
