@@ -11,7 +11,7 @@
 #include "e2e/program_run.hpp"
 #include "e2e/pty_screen.hpp"
 #include "sequencer/project.hpp"
-#include "ui/app.hpp"
+#include "ui/harness.hpp"
 
 namespace {
 
@@ -89,10 +89,8 @@ TEST_F(ProgramRun, TinyAndResizedTerminalsDoNotCrashIt) {
 TEST_F(ProgramRun, ASavedProjectOpensFromTheListAndTheAutosaveWritesItBack) {
   using namespace quorvelan;
   // The file a save of this state writes: autosaving the opened project must write the same.
-  auto [audio_tx, audio_rx] = audio::messages::make_audio_ring();
-  auto [feedback_tx, feedback_rx] = audio::messages::make_feedback_ring();
-  ui::app::App state(
-      ui::app::AppParts{.audio_tx = std::move(audio_tx), .feedback_rx = std::move(feedback_rx)});
+  auto harness = ui::app::Harness::make();
+  ui::app::App& state = harness.app;
   state.project_name = "Groove";
   state.bpm = 97.0;
   auto file = projects() / "Groove.json";

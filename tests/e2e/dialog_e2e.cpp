@@ -10,7 +10,7 @@
 #include "e2e/pty_screen.hpp"
 #include "preset.hpp"
 #include "sequencer/project.hpp"
-#include "ui/app.hpp"
+#include "ui/harness.hpp"
 
 namespace {
 
@@ -51,10 +51,8 @@ class DialogRun : public ProgramRun {
 TEST_F(DialogRun, AProjectSavedUnderANewNameComesBackWholeAfterARestart) {
   {
     // MIDI channels are set in the settings view; a prepared project brings them in here.
-    auto [audio_tx, audio_rx] = quorvelan::audio::messages::make_audio_ring();
-    auto [feedback_tx, feedback_rx] = quorvelan::audio::messages::make_feedback_ring();
-    quorvelan::ui::app::App state(
-        {.audio_tx = std::move(audio_tx), .feedback_rx = std::move(feedback_rx)});
+    auto harness = quorvelan::ui::app::Harness::make();
+    quorvelan::ui::app::App& state = harness.app;
     state.project_name = "Base";
     state.bpm = 100.0;
     state.midi_channels = {5, 0, 16, 2};

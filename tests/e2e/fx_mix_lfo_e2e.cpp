@@ -7,7 +7,7 @@
 #include "e2e/program_run.hpp"
 #include "e2e/pty_screen.hpp"
 #include "sequencer/project.hpp"
-#include "ui/app.hpp"
+#include "ui/harness.hpp"
 
 namespace {
 
@@ -54,10 +54,8 @@ TEST_F(ProgramRun, TypingNarrowsTheTargetPickerOnScreen) {
 
 TEST_F(ProgramRun, MixerEffectAndLfoEditsAreKeptInTheProjectFile) {
   using namespace quorvelan;
-  auto [audio_tx, audio_rx] = audio::messages::make_audio_ring();
-  auto [feedback_tx, feedback_rx] = audio::messages::make_feedback_ring();
-  ui::app::App state(
-      ui::app::AppParts{.audio_tx = std::move(audio_tx), .feedback_rx = std::move(feedback_rx)});
+  auto harness = ui::app::Harness::make();
+  ui::app::App& state = harness.app;
   state.project_name = "Mixdown";
   const auto file = projects() / "Mixdown.json";
   ASSERT_TRUE(state.build_project().save(file).has_value());

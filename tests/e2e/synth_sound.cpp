@@ -6,11 +6,10 @@
 
 #include <cmath>
 
-#include "audio/messages.hpp"
 #include "e2e/keys.hpp"
 #include "e2e/program_run.hpp"
 #include "e2e/sound.hpp"
-#include "ui/app.hpp"
+#include "ui/harness.hpp"
 
 namespace {
 
@@ -32,10 +31,8 @@ constexpr double kNoteHz = 220.0;
 // carrier under one modulator, both at their full level while held, through an open 6 dB filter.
 Project tone_project() {
   using namespace quorvelan;
-  auto [audio_tx, audio_rx] = audio::messages::make_audio_ring();
-  auto [feedback_tx, feedback_rx] = audio::messages::make_feedback_ring();
-  ui::app::App state(
-      ui::app::AppParts{.audio_tx = std::move(audio_tx), .feedback_rx = std::move(feedback_rx)});
+  auto harness = ui::app::Harness::make();
+  ui::app::App& state = harness.app;
   state.project_name = "Tone";
   auto pattern = std::make_shared<sequencer::pattern::Pattern>();
   for (int index : {0, 4, 8, 12}) {
