@@ -38,8 +38,7 @@ TEST_F(ProgramRun, StartsOnTheProjectListOpensANewProjectAndQuits) {
                   .starts_with(" NORMAL   Pat:A01  Trk:1/4  Oct:4  Step:01/16  BPM:120"));
   EXPECT_TRUE(program.row_text(program.rows() - 1).starts_with("Left/Right:Step"));
 
-  program.send("\x11");  // Ctrl+Q
-  EXPECT_EQ(program.wait_exit(5s), 0);
+  quit(program);
 
   auto log = read_file(log_file());
   auto first_line = log.substr(0, log.find('\n'));
@@ -111,8 +110,7 @@ TEST_F(ProgramRun, ASavedProjectOpensFromTheListAndTheAutosaveWritesItBack) {
   EXPECT_NE(after.st_ino, before.st_ino) << "the project was not written again";
   EXPECT_EQ(read_file(file), saved);
   EXPECT_NE(read_file(log_file()).find("Auto-saved project: Groove"), std::string::npos);
-  program.send("\x11");
-  EXPECT_EQ(program.wait_exit(5s), 0);
+  quit(program);
 }
 
 }  // namespace

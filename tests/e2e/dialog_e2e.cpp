@@ -37,10 +37,6 @@ class DialogRun : public ProgramRun {
   static void expect_status(PtySession& program, const std::string& text) {
     EXPECT_TRUE(program.wait_for_text("[" + text + "]", 5s)) << program.screen_text();
   }
-  static void quit(PtySession& program) {
-    program.send("\x11");
-    EXPECT_EQ(program.wait_exit(5s), 0);
-  }
   Project saved_project(const char* name) const {
     auto project = Project::load(projects() / (std::string(name) + ".json"));
     EXPECT_TRUE(project) << project.error().message();

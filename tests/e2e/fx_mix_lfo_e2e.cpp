@@ -12,12 +12,12 @@
 namespace {
 
 using namespace std::chrono_literals;
-using e2e::ProgramRun;
-using e2e::PtySession;
 using e2e::kDown;
 using e2e::kLeft;
 using e2e::kRight;
 using e2e::kUp;
+using e2e::ProgramRun;
+using e2e::PtySession;
 
 TEST_F(ProgramRun, TypingNarrowsTheTargetPickerOnScreen) {
   PtySession program(options());
@@ -48,8 +48,7 @@ TEST_F(ProgramRun, TypingNarrowsTheTargetPickerOnScreen) {
   EXPECT_FALSE(program.find("Select Target"));
   EXPECT_TRUE(program.find("Target: (none)"));
 
-  program.send("\x11");
-  EXPECT_EQ(program.wait_exit(5s), 0);
+  quit(program);
 }
 
 TEST_F(ProgramRun, MixerEffectAndLfoEditsAreKeptInTheProjectFile) {
@@ -139,8 +138,7 @@ TEST_F(ProgramRun, MixerEffectAndLfoEditsAreKeptInTheProjectFile) {
   EXPECT_TRUE(lfo.enabled);
   EXPECT_EQ(saved->lfos->at(0), start.lfos->at(0));
 
-  program.send("\x11");
-  EXPECT_EQ(program.wait_exit(5s), 0);
+  quit(program);
 }
 
 }  // namespace

@@ -10,11 +10,11 @@
 namespace {
 
 using namespace std::chrono_literals;
-using e2e::ProgramRun;
-using e2e::PtySession;
 using e2e::kDown;
 using e2e::kRight;
 using e2e::kUp;
+using e2e::ProgramRun;
+using e2e::PtySession;
 using e2e::Recording;
 
 // Plays the beat for a while, stops it and records what follows the stop.
@@ -66,8 +66,7 @@ TEST_F(ProgramRun, ARaisedReverbSendLeavesATailAfterTheNotesStop) {
   EXPECT_GT(wet_tail, 1e-3) << "no tail heard";
   EXPECT_GT(wet_tail, 10.0 * dry_tail) << "dry " << dry_tail << ", wet " << wet_tail;
 
-  program.send("\x11");
-  EXPECT_EQ(program.wait_exit(5s), 0);
+  quit(program);
 }
 
 }  // namespace

@@ -41,8 +41,7 @@ TEST_F(ProgramRun, TheHelpPopupScrollsToItsEndAndBack) {
 
   e2e::escape(program);
   EXPECT_FALSE(program.find("Help - Keybindings")) << program.screen_text();
-  program.send("\x11");
-  EXPECT_EQ(program.wait_exit(5s), 0);
+  quit(program);
 }
 
 TEST_F(ProgramRun, ASettingsJumpMovesTheCursorToThatColumn) {
@@ -56,8 +55,7 @@ TEST_F(ProgramRun, ASettingsJumpMovesTheCursorToThatColumn) {
   program.send(e2e::kDown);  // the cursor now moves in the MIDI column
   ASSERT_TRUE(program.wait_for_text("> Trk 1 Ch: 1", 5s)) << program.screen_text();
   EXPECT_FALSE(program.find(" GOTO "));
-  program.send("\x11");
-  EXPECT_EQ(program.wait_exit(5s), 0);
+  quit(program);
 }
 
 TEST_F(ProgramRun, JumpLabelsInEveryViewLandWhereTheyAreDrawn) {
@@ -100,8 +98,7 @@ TEST_F(ProgramRun, JumpLabelsInEveryViewLandWhereTheyAreDrawn) {
     e2e::escape(program);
     ASSERT_FALSE(program.find(" GOTO ")) << program.screen_text();
   }
-  program.send("\x11");
-  EXPECT_EQ(program.wait_exit(5s), 0);
+  quit(program);
 }
 
 // Before, sizes taken off a screen smaller than the margins wrapped round.
@@ -125,8 +122,7 @@ TEST_F(ProgramRun, OverlaysOnATinyTerminalLeaveTheNextFrameWhole) {
   EXPECT_TRUE(program.row_text(28).starts_with(" NORMAL   Pat:A01"));
   EXPECT_FALSE(program.find("Keybindings"));
   EXPECT_FALSE(program.find("GOTO"));
-  program.send("\x11");
-  EXPECT_EQ(program.wait_exit(5s), 0);
+  quit(program);
 }
 
 }  // namespace

@@ -12,12 +12,12 @@
 namespace {
 
 using namespace std::chrono_literals;
-using e2e::ProgramRun;
-using e2e::PtySession;
 using e2e::kDown;
 using e2e::kLeft;
 using e2e::kRight;
 using e2e::kUp;
+using e2e::ProgramRun;
+using e2e::PtySession;
 
 // How bright each note of a recording is: the spectral centroid of its first 80 ms.
 std::vector<double> note_brightness(const e2e::Recording& recording) {
@@ -79,8 +79,7 @@ TEST_F(ProgramRun, AnLfoOnAFilterCutoffSweepsTheSpectrum) {
   EXPECT_LT(spread(steady), 1.25);
   EXPECT_GT(spread(swept), 1.5);
 
-  program.send("\x11");
-  EXPECT_EQ(program.wait_exit(5s), 0);
+  quit(program);
 }
 
 }  // namespace

@@ -10,10 +10,10 @@
 namespace {
 
 using namespace std::chrono_literals;
-using e2e::ProgramRun;
-using e2e::PtySession;
 using e2e::kDown;
 using e2e::kUp;
+using e2e::ProgramRun;
+using e2e::PtySession;
 
 TEST_F(ProgramRun, APannedTrackSoundsOnTheRightAndMutingItSilencesIt) {
   PtySession program(options(30, 110, true));
@@ -46,8 +46,7 @@ TEST_F(ProgramRun, APannedTrackSoundsOnTheRightAndMutingItSilencesIt) {
   const auto muted = listener.record(1000ms);
   EXPECT_LT(e2e::rms(muted.mono()), e2e::rms(panned.mono()) * 1e-3) << program.screen_text();
 
-  program.send("\x11");
-  EXPECT_EQ(program.wait_exit(5s), 0);
+  quit(program);
 }
 
 }  // namespace

@@ -68,6 +68,13 @@ class ProgramRun : public ::testing::Test {
     return program.wait_for_text("[SEQ]", 5s);
   }
 
+  // Ctrl+Q, and the program must end cleanly.
+  static void quit(PtySession& program) {
+    using namespace std::chrono_literals;
+    program.send("\x11");
+    EXPECT_EQ(program.wait_exit(5s), 0);
+  }
+
   std::filesystem::path root_;
 };
 

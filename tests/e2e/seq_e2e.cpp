@@ -95,8 +95,7 @@ TEST_F(ProgramRun, APhraseTempoChangeAndPastedCopyEnteredOnTheKeyboardAreAutosav
   EXPECT_EQ(phrase_steps[3].flags, 0);
   EXPECT_EQ(edited.tracks[0].steps[4], pattern::Step{}) << "the cleared kick";
 
-  program.send("\x11");
-  EXPECT_EQ(program.wait_exit(5s), 0);
+  quit(program);
 }
 
 }  // namespace

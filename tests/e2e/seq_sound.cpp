@@ -88,8 +88,7 @@ TEST_F(ProgramRun, AnEnteredPhrasePlaysOnItsStepsAndStops) {
   const auto stopped = listener.record(500ms);
   EXPECT_LT(e2e::rms(stopped.mono()), e2e::rms(playing.mono()) * 1e-3);
 
-  program.send("\x11");
-  EXPECT_EQ(program.wait_exit(5s), 0);
+  quit(program);
 }
 
 }  // namespace

@@ -155,8 +155,7 @@ TEST_F(PlayingProgram, SwitchingTheOutputDeviceMovesThePatternToItAndBack) {
   ASSERT_TRUE(program().wait_for_text("[>]", 5s)) << program().screen_text();
   expect_starter_beat(record(), "back on the system device");
 
-  program().send("\x11");
-  EXPECT_EQ(program().wait_exit(5s), 0);
+  quit(program());
   const auto log = e2e::read_file(log_file());
   EXPECT_NE(log.find("Switched audio device to: quorvelan-recorder"), std::string::npos) << log;
   EXPECT_NE(log.find("Switched audio device to: system"), std::string::npos) << log;
@@ -178,8 +177,7 @@ TEST_F(PlayingProgram, ADeviceThatWentAwayIsAnAudioErrorAndTheOldDeviceKeepsPlay
   EXPECT_TRUE(program().find("[>]"));
   expect_starter_beat(record(), "on the old device after the failed switch");
 
-  program().send("\x11");
-  EXPECT_EQ(program().wait_exit(5s), 0);
+  quit(program());
   EXPECT_NE(e2e::read_file(log_file()).find("Audio device switch error: "), std::string::npos);
 }
 
@@ -245,8 +243,7 @@ TEST_F(ProgramRun, TheTempoFollowsMidiClockFromTheChosenPort) {
   clocks.request_stop();
   clocks.join();
 
-  program.send("\x11");
-  EXPECT_EQ(program.wait_exit(5s), 0);
+  quit(program);
 }
 
 }  // namespace

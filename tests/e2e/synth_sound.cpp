@@ -116,8 +116,7 @@ TEST_F(ProgramRun, EditingTrackThreesPatchChangesWhatItPlaysAndWhatItSaves) {
     EXPECT_EQ((*saved->synth_params)[track], (*written.synth_params)[track]) << int{track};
   }
 
-  program.send("\x11");
-  EXPECT_EQ(program.wait_exit(5s), 0);
+  quit(program);
 }
 
 }  // namespace
