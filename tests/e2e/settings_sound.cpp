@@ -202,8 +202,7 @@ TEST_F(ProgramRun, TheTempoFollowsMidiClockFromTheChosenPort) {
   ASSERT_TRUE(program.wait_for_text("+ New Project", 10s)) << program.screen_text();
   e2e::Listener listener;
   ASSERT_TRUE(listener.connect());
-  program.send("\r");
-  ASSERT_TRUE(program.wait_for_text("[SEQ]", 5s));
+  ASSERT_TRUE(open_new_project(program)) << program.screen_text();
   program.send("y");
   ASSERT_TRUE(program.wait_for_text("quorvelan-clock:out", 5s)) << program.screen_text();
 

@@ -19,8 +19,7 @@ TEST_F(ProgramRun, SpacePlaysTheStarterBeatOnTheDeviceAndSpaceStopsIt) {
   ASSERT_TRUE(program.wait_for_text("+ New Project", 10s)) << program.screen_text();
   e2e::Listener listener;
   ASSERT_TRUE(listener.connect()) << "the program's output ports did not appear";
-  program.send("\r");
-  ASSERT_TRUE(program.wait_for_text("[SEQ]", 5s));
+  ASSERT_TRUE(open_new_project(program)) << program.screen_text();
 
   program.send(" ");
   ASSERT_TRUE(program.wait_for_text("[>]", 5s)) << program.screen_text();
