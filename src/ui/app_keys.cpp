@@ -151,13 +151,7 @@ bool App::handle_global_key(const term::KeyEvent& key) {
   // The view keys, in tab order; pressing the key of the view already shown ends its editing.
   constexpr std::u32string_view kViewKeys = U"qwert";
   if (auto at = kViewKeys.find(key.character); at != std::u32string_view::npos) {
-    View wanted = view_at(index_of(View::Seq) + static_cast<int>(at));
-    if (view != wanted) {
-      view = wanted;
-      column = 0;
-      row_nav = true;
-      mode = Mode::Normal;
-    }
+    switch_view(view_at(index_of(View::Seq) + static_cast<int>(at)));
     editing = false;
     return true;
   }
