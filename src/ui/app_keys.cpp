@@ -34,6 +34,15 @@ bool is_page_forward(const term::KeyEvent& key) {
 View view_at(int index) { return static_cast<View>(index); }
 int index_of(View view) { return static_cast<int>(view); }
 
+// The view before (-1) or after (+1) `view` in tab order, SEQ to SET; `view` itself past either
+// end and from the project list.
+View view_beside(View view, int step) {
+  const int index = index_of(view) + step;
+  const bool inside =
+      view != View::Project && index >= index_of(View::Seq) && index <= index_of(View::Set);
+  return inside ? view_at(index) : view;
+}
+
 }  // namespace
 
 void App::handle_key(const term::KeyEvent& key) {
@@ -138,12 +147,8 @@ bool App::handle_global_key(const term::KeyEvent& key) {
     if (key.function == 4 && current_track + 1u < kTrackCount) select_track(current_track + 1);
     return key.function == 3 || key.function == 4;
   }
-  if (key.code == KeyCode::PageUp) {
-    if (view >= View::Synth) switch_view(view_at(index_of(view) - 1));
-    return true;
-  }
-  if (key.code == KeyCode::PageDown) {
-    if (view >= View::Seq && view <= View::Mix) switch_view(view_at(index_of(view) + 1));
+  if (key.code == KeyCode::PageUp || key.code == KeyCode::PageDown) {
+    switch_view(view_beside(view, key.code == KeyCode::PageUp ? -1 : 1));
     return true;
   }
   if (key.code != KeyCode::Char) return false;
@@ -222,10 +227,8 @@ bool App::handle_navigation_key(const term::KeyEvent& key) {
   if (!to_previous_view && !to_next_view && !page_back && !page_forward) return false;
 
   row_nav = true;
-  if (to_previous_view) {
-    if (view >= View::Synth) switch_view(view_at(index_of(view) - 1));
-  } else if (to_next_view) {
-    if (view >= View::Seq && view <= View::Mix) switch_view(view_at(index_of(view) + 1));
+  if (to_previous_view || to_next_view) {
+    switch_view(view_beside(view, to_previous_view ? -1 : 1));
   } else if (view == View::Seq) {
     seq_page = seq_page == SeqPage::Steps ? SeqPage::Arp : SeqPage::Steps;
   } else if (view == View::Synth) {
