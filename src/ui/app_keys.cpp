@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ui/app.hpp"
+#include "ui/edit_keys.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -233,8 +234,7 @@ bool App::handle_navigation_key(const term::KeyEvent& key) {
     seq_page = seq_page == SeqPage::Steps ? SeqPage::Arp : SeqPage::Steps;
   } else if (view == View::Synth) {
     constexpr int kPages = 3;
-    int page = (static_cast<int>(synth_page) + (page_forward ? 1 : kPages - 1)) % kPages;
-    synth_page = static_cast<SynthPage>(page);
+    synth_page = edit_keys::wrapped(synth_page, page_forward ? 1 : -1, kPages);
   }
   return true;
 }

@@ -96,4 +96,11 @@ constexpr float stepped(float value, float delta, const StepRange& range) {
   return std::clamp(value + delta * range.step, range.low, range.high);
 }
 
+// One of `count` values (an enum, or a number counted from 0) moved `step` places, wrapping at
+// both ends.
+template <typename Value>
+constexpr Value wrapped(Value value, int step, int count) {
+  return static_cast<Value>((static_cast<int>(value) + step % count + count) % count);
+}
+
 }  // namespace quorvelan::ui::edit_keys

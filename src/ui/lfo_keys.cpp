@@ -49,15 +49,8 @@ constexpr NumericField kFade{&LfoConfig::fade, {0.5f, 1.0f, 0.1f, 1.0f}, -10.0f,
 // Fractions of a cycle: an hour on a 24-hour dial, an eighth, a degree, an eighth.
 constexpr Amounts kPhaseAmounts{1.0f / 24.0f, 0.125f, 1.0f / 360.0f, 0.125f};
 
-constexpr std::size_t kShapeCount = 8;
-constexpr std::size_t kTrigModeCount = 5;
-
-// The value `sign` places on in an enum of `count` values, wrapping at both ends.
-template <typename Enum>
-Enum cycled(Enum value, int sign, std::size_t count) {
-  const auto n = static_cast<int>(count);
-  return static_cast<Enum>((static_cast<int>(value) + sign + n) % n);
-}
+constexpr int kShapeCount = 8;
+constexpr int kTrigModeCount = 5;
 
 // Applies a stroke to one field; false when the field takes no such stroke.
 bool apply_stroke(LfoConfig& config, Field field, Stroke stroke) {
@@ -70,13 +63,14 @@ bool apply_stroke(LfoConfig& config, Field field, Stroke stroke) {
   };
   switch (field) {
     case Field::Shape:
-      if (steps_through) config.shape = cycled(config.shape, stroke.sign, kShapeCount);
+      if (steps_through) config.shape = edit_keys::wrapped(config.shape, stroke.sign, kShapeCount);
       return steps_through;
     case Field::Rate: return move(kRate);
     case Field::Depth: return move(kDepth);
     case Field::Target: return false;  // chosen in the picker
     case Field::TrigMode:
-      if (steps_through) config.trig_mode = cycled(config.trig_mode, stroke.sign, kTrigModeCount);
+      if (steps_through)
+        config.trig_mode = edit_keys::wrapped(config.trig_mode, stroke.sign, kTrigModeCount);
       return steps_through;
     case Field::Fade: return move(kFade);
     case Field::Sync:
