@@ -2,9 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <string_view>
 
 #include "log.hpp"
 #include "numeric.hpp"

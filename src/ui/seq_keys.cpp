@@ -15,9 +15,6 @@ namespace {
 namespace messages = audio::messages;
 namespace pattern = sequencer::pattern;
 using edit_keys::wrapped;
-using pattern::ArpMode;
-using pattern::ClockDivision;
-using pattern::ScaleType;
 using pattern::TrigCondition;
 using term::KeyCode;
 
