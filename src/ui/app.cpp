@@ -24,8 +24,6 @@ constexpr auto kAutosaveInterval = 30s;
 constexpr auto kInputWait = 16ms;
 constexpr std::uint32_t kClocksPerQuarter = 24;
 constexpr std::uint8_t kSustainController = 64;
-constexpr double kMinBpm = 20.0;
-constexpr double kMaxBpm = 300.0;
 constexpr float kPreviewFrameSeconds = 0.016666668f;  // one drawn frame at 60 per second
 
 bool gamepad_requested() {
@@ -283,7 +281,8 @@ void App::follow_clock(Clock::time_point now) {
   if (++clock_count < kClocksPerQuarter) return;
   double elapsed = std::chrono::duration<double>(now - *clock_start).count();
   if (elapsed > 0.0) {
-    double measured = std::clamp(60.0 / elapsed, kMinBpm, kMaxBpm);
+    double measured =
+        std::clamp(60.0 / elapsed, sequencer::pattern::kMinBpm, sequencer::pattern::kMaxBpm);
     // One decimal place, truncated: a tempo that is never rounded up settles just below the source.
     double smoothed = std::trunc((measured * 0.15 + bpm * 0.85) * 10.0) / 10.0;
     if (std::abs(smoothed - bpm) > 0.05) {
