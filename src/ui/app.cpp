@@ -19,7 +19,6 @@ namespace {
 using namespace std::chrono_literals;
 namespace messages = audio::messages;
 
-constexpr const char* kLogTarget = "quorvelan::ui::app";
 constexpr auto kAutosaveInterval = 30s;
 constexpr auto kInputWait = 16ms;
 constexpr std::uint32_t kClocksPerQuarter = 24;

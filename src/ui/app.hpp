@@ -43,6 +43,8 @@ enum class SynthPage : std::uint8_t { Ops, Flt, Amp };
 enum class FileTarget : std::uint8_t { Pattern, SynthPreset, Project };
 enum class DialogStage : std::uint8_t { TargetMenu, NameEntry, FileList };
 
+// The target of every log record the App writes.
+inline constexpr const char* kLogTarget = "quorvelan::ui::app";
 inline constexpr std::size_t kTrackCount = 4;
 inline constexpr std::size_t kLevelHistoryLength = 32;
 

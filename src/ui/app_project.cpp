@@ -12,7 +12,6 @@ namespace {
 
 namespace messages = audio::messages;
 namespace ids = synth::params;
-constexpr const char* kLogTarget = "quorvelan::ui::app";
 
 using effect_fields::kEffectFields;
 

@@ -18,7 +18,6 @@ namespace {
 using term::KeyCode;
 using term::KeyModifier;
 
-constexpr const char* kLogTarget = "quorvelan::ui::app";
 constexpr std::size_t kTargetCount = 3;
 
 // A key that types its character: Ctrl and Alt chords are commands, not text.

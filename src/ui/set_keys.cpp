@@ -20,7 +20,6 @@ namespace rows = settings_rows;
 using audio::engine::AudioEngine;
 using term::KeyCode;
 
-constexpr const char* kLogTarget = "quorvelan::ui::app";
 constexpr std::uint8_t kLastMidiChannel = 16;  // channels are 1..16, 0 for none
 constexpr std::string_view kSystemDefault = "default";
 
