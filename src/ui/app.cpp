@@ -213,8 +213,7 @@ void App::autosave_if_due(Clock::time_point now) {
   if (!project_name) return;
   if (now - last_autosave < kAutosaveInterval) return;
   std::string name = *project_name;
-  auto path = preset::item_path(preset::projects_dir(), name);
-  auto saved = path ? build_project().save(*path) : Result<void>(std::unexpected(path.error()));
+  auto saved = save_project_as(name);
   if (saved) {
     log::target(kLogTarget)->info("Auto-saved project: {}", name);
   } else {

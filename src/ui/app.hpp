@@ -221,6 +221,8 @@ class App {
 
   // ---- Project and pattern actions (app_project.cpp). ----
   [[nodiscard]] sequencer::project::Project build_project() const;
+  // Writes build_project() to the project file of that name.
+  [[nodiscard]] Result<void> save_project_as(std::string_view name) const;
   void load_project_by_name(const std::string& name);
   void ensure_pattern_slot(std::uint8_t index);
   // "n" and "p": the next or previous slot, created when new; an existing one brings its tempo.

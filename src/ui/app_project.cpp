@@ -33,6 +33,12 @@ sequencer::project::Project App::build_project() const {
   return project;
 }
 
+Result<void> App::save_project_as(std::string_view name) const {
+  auto path = preset::item_path(preset::projects_dir(), name);
+  if (!path) return std::unexpected(path.error());
+  return build_project().save(*path);
+}
+
 void App::load_project_by_name(const std::string& name) {
   auto path = preset::item_path(preset::projects_dir(), name);
   auto loaded = path ? sequencer::project::Project::load(*path)

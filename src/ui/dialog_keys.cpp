@@ -335,8 +335,7 @@ void App::execute_save() {
       break;
     case FileTarget::Project: {
       project_name = name;
-      auto path = preset::item_path(preset::projects_dir(), name);
-      saved = path ? build_project().save(*path) : Result<void>(std::unexpected(path.error()));
+      saved = save_project_as(name);
       break;
     }
   }
