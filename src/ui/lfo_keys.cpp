@@ -116,19 +116,6 @@ std::string lower_case(std::string_view text) {
   return lower;
 }
 
-// Drops the last character of UTF-8 text, with all of its bytes.
-void remove_last_character(std::string& text) {
-  if (text.empty()) return;
-  std::size_t at = text.size() - 1;
-  while (at > 0 && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) --at;
-  text.erase(at);
-}
-
-bool is_typed_character(const term::KeyEvent& key) {
-  return key.code == KeyCode::Char && !key.has(term::KeyModifier::Ctrl) &&
-         !key.has(term::KeyModifier::Alt);
-}
-
 }  // namespace
 
 void App::handle_lfo_key(const term::KeyEvent& key) {
@@ -163,16 +150,12 @@ void App::handle_picker_key(const term::KeyEvent& key) {
     picker_items = build_target_list_filtered(picker_filter);
     picker_index = 0;
   };
-  if (is_typed_character(key)) {
+  if (edit_keys::is_typed(key)) {
     picker_filter += term::encode_utf8(key.character);
     refilter();
   } else if (key.code == KeyCode::Backspace) {
-    remove_last_character(picker_filter);
+    edit_keys::pop_character(picker_filter);
     refilter();
-  } else if (key.code == KeyCode::Up) {
-    if (picker_index > 0) --picker_index;
-  } else if (key.code == KeyCode::Down) {
-    if (picker_index + 1 < picker_items.size()) ++picker_index;
   } else if (key.code == KeyCode::Enter) {
     if (picker_index < picker_items.size()) {
       auto& config = lfo_configs[std::min(column, kLastLfo)];
@@ -183,6 +166,8 @@ void App::handle_picker_key(const term::KeyEvent& key) {
     picker_open = false;
   } else if (key.code == KeyCode::Esc) {
     picker_open = false;
+  } else {
+    edit_keys::move_in_list(picker_index, key, picker_items.size());
   }
 }
 
