@@ -294,24 +294,14 @@ void handle_arp_key(App& app, const term::KeyEvent& key) {
 }
 
 void handle_arp_editing_key(App& app, const term::KeyEvent& key) {
-  switch (key.code) {
-    case KeyCode::Enter:
-    case KeyCode::Esc:
-      app.editing = false;
-      return;
-    case KeyCode::Right:
-    case KeyCode::Up:
-      return adjust_arp_field(app, 1, true);
-    case KeyCode::Left:
-    case KeyCode::Down:
-      return adjust_arp_field(app, -1, true);
-    case KeyCode::Char:
-      if (key.character == U'[') adjust_arp_field(app, -1, false);
-      if (key.character == U']') adjust_arp_field(app, 1, false);
-      return;
-    default:
-      return;
+  if (edit_keys::ends_editing(key)) {
+    app.editing = false;
+    return;
   }
+  // The arrows and the brackets step a field; the braces have no step here.
+  const auto stroke = edit_keys::stroke(key);
+  if (!stroke || stroke->pair == edit_keys::Pair::Braces) return;
+  adjust_arp_field(app, stroke->sign, stroke->pair != edit_keys::Pair::Brackets);
 }
 
 }  // namespace

@@ -138,7 +138,7 @@ void edit_algorithm(App& app, const term::KeyEvent& key) {
 
 void App::handle_synth_key(const term::KeyEvent& key) {
   if (!editing) return navigate(*this, key);
-  if (key.code == KeyCode::Enter || key.code == KeyCode::Esc) {
+  if (edit_keys::ends_editing(key)) {
     editing = false;
   } else if (column == 0) {
     edit_algorithm(*this, key);
