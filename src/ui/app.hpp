@@ -45,7 +45,7 @@ enum class DialogStage : std::uint8_t { TargetMenu, NameEntry, FileList };
 
 // The target of every log record the App writes.
 inline constexpr const char* kLogTarget = "quorvelan::ui::app";
-inline constexpr std::size_t kTrackCount = 4;
+inline constexpr std::size_t kTrackCount = sequencer::pattern::kTrackCount;
 inline constexpr std::size_t kLevelHistoryLength = 32;
 
 // The last peak levels the audio thread reported for a track.
