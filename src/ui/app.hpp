@@ -47,6 +47,7 @@ enum class DialogStage : std::uint8_t { TargetMenu, NameEntry, FileList };
 inline constexpr const char* kLogTarget = "quorvelan::ui::app";
 inline constexpr std::size_t kTrackCount = sequencer::pattern::kTrackCount;
 inline constexpr std::size_t kLevelHistoryLength = 32;
+inline constexpr float kMaxMasterVolume = 4.0f;  // 400 %
 
 // The last peak levels the audio thread reported for a track.
 struct TrackMeter {
@@ -280,7 +281,7 @@ class App {
   double bpm = 120.0;  // 20..300
   bool playing = false;  // as last reported by the audio thread
   std::array<std::uint8_t, kTrackCount> play_steps{};
-  float master_volume = 1.0f;  // 0..4
+  float master_volume = 1.0f;  // 0..kMaxMasterVolume
   // Notes started by note keys and note previews, still sounding: (track, note).
   std::vector<std::pair<std::uint8_t, std::uint8_t>> held_notes;
 

@@ -15,7 +15,6 @@ using term::KeyCode;
 using term::KeyModifier;
 
 constexpr float kMasterVolumeStep = 0.1f;
-constexpr float kMaxMasterVolume = 4.0f;
 constexpr std::uint16_t kHelpPage = 10;
 constexpr std::uint16_t kHelpScrollEnd = 65535;
 

@@ -42,7 +42,7 @@ struct MasterRow {
   std::uint8_t param;
 };
 constexpr std::array<MasterRow, 4> kMasterEffectRows{{{3, 0}, {3, 1}, {5, 0}, {5, 1}}};
-constexpr StepRange kMasterVolumeRange{0.05f, 0.0f, 4.0f};
+constexpr StepRange kMasterVolumeRange{0.05f, 0.0f, kMaxMasterVolume};
 constexpr StepRange kMasterEffectRange{0.02f, 0.0f, 1.0f};
 
 }  // namespace
