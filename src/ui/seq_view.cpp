@@ -15,6 +15,7 @@
 #include "term/paragraph.hpp"
 #include "term/width.hpp"
 #include "ui/app.hpp"
+#include "ui/focus.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -265,8 +266,9 @@ void render_step_detail(const App& app, term::Buffer& buffer, const Rect& area) 
   std::vector<Span> spans;
   for (std::size_t row = 0; row < entries.size(); ++row) {
     const bool selected = highlight && row == app.detail_row;
-    spans.emplace_back(fmt::format("{}{}:", selected ? ">>" : "  ", entries[row].first),
-                       Style{}.fg(theme.dim));
+    spans.emplace_back(
+        fmt::format("{}{}:", focus::row_marker(selected, app.editing), entries[row].first),
+        Style{}.fg(theme.dim));
     spans.emplace_back(term::pad_right(entries[row].second, 5) + " ",
                        selected ? Style{}.fg(colour).bold() : Style{}.fg(theme.fg));
   }
@@ -306,9 +308,10 @@ void render_arpeggiator(const App& app, term::Buffer& buffer, const Rect& area) 
   std::vector<Line> lines;
   for (std::uint8_t field = 0; field < values.size(); ++field) {
     const bool selected = app.row_nav && app.arp_field == field;
-    const char* marker = !selected ? "  " : app.editing ? ">>" : "> ";
     std::vector<Span> spans;
-    spans.emplace_back(fmt::format("{}{}", marker, kArpLabels[field]), Style{}.fg(theme.dim));
+    spans.emplace_back(
+        fmt::format("{}{}", focus::row_marker(selected, app.editing), kArpLabels[field]),
+        Style{}.fg(theme.dim));
     if (field != kArpOffsetsField) {
       const Style value = !selected     ? Style{}.fg(theme.fg)
                           : app.editing ? Style{}.fg(colour).bold()

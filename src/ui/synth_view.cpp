@@ -19,6 +19,7 @@
 #include "term/paragraph.hpp"
 #include "term/width.hpp"
 #include "ui/app.hpp"
+#include "ui/focus.hpp"
 #include "ui/widgets.hpp"
 
 namespace quorvelan::ui::app {
@@ -158,14 +159,12 @@ Rect draw_box(term::Buffer& buffer, const Rect& area, Style border, Line title) 
   return block.inner(area);
 }
 
-// A focused block's title says " > " (bold) while rows are navigated, " * " otherwise; an
-// unfocused block is `dim` with a blank.
+// A panel titled with its focus marker, in `focused_colour` while focused and `dim` otherwise.
 Rect draw_focus_box(term::Buffer& buffer, const Rect& area, bool focused, bool row_nav,
                     Color focused_colour, Color dim, std::string_view title) {
-  const Style border = Style{}.fg(focused ? focused_colour : dim);
-  const char* marker = focused ? (row_nav ? " > " : " * ") : " ";
-  const Style title_style = focused && row_nav ? border.bold() : border;
-  return draw_box(buffer, area, border, Line(fmt::format("{}{}", marker, title), title_style));
+  const auto block = focus::panel_block(title, focused, row_nav, focused ? focused_colour : dim);
+  block.render(area, buffer);
+  return block.inner(area);
 }
 
 // The FLT and AMP pages' row look: a dim marked label, then the value.
@@ -176,8 +175,8 @@ struct RowLook {
 
   [[nodiscard]] bool on_row(std::uint8_t row) const { return page_focused && app.page_row == row; }
   [[nodiscard]] Span label(std::uint8_t row, std::string_view text) const {
-    const char* marker = on_row(row) ? (app.editing ? ">>" : "> ") : "  ";
-    return Span(fmt::format("{}{}", marker, text), Style{}.fg(app.theme.dim));
+    return Span(fmt::format("{}{}", focus::row_marker(on_row(row), app.editing), text),
+                Style{}.fg(app.theme.dim));
   }
   [[nodiscard]] Span value(std::uint8_t row, std::string text) const {
     if (!on_row(row)) return Span(std::move(text), Style{}.fg(app.theme.fg));
@@ -199,7 +198,7 @@ void draw_algorithm_block(const App& app, term::Buffer& buffer, const Rect& area
   const TrackSynthParams& patch = app.synth_params[app.current_track];
   const Rect inner = draw_focus_box(
       buffer, area, focused, app.row_nav, app.theme.track(app.current_track), app.theme.dim,
-      fmt::format("Track {} - Algorithm {} ", app.current_track + 1, patch.algorithm + 1));
+      fmt::format("Track {} - Algorithm {}", app.current_track + 1, patch.algorithm + 1));
   const char* diagram = patch.algorithm < kAlgorithmDiagrams.size()
                             ? kAlgorithmDiagrams[patch.algorithm]
                             : "  Unknown algorithm";
@@ -289,7 +288,7 @@ Line modulation_line(const App& app, const char* label, std::uint8_t param_id, f
 void draw_filter_page(const App& app, term::Buffer& buffer, const Rect& area, bool focused) {
   const TrackSynthParams& patch = app.synth_params[app.current_track];
   const Rect inner = draw_focus_box(buffer, area, focused, app.row_nav, app.theme.filter_accent,
-                                    app.theme.dim, "Filter ");
+                                    app.theme.dim, "Filter");
   const RowLook look{app, focused, app.theme.filter_accent};
   auto row = [&](std::uint8_t index, const char* label, std::string value) {
     return Line({look.label(index, label), look.value(index, std::move(value))});
@@ -355,7 +354,7 @@ void draw_amp_page(const App& app, term::Buffer& buffer, const Rect& area, bool 
   const TrackSynthParams& patch = app.synth_params[app.current_track];
   const views::Theme& theme = app.theme;
   const Rect inner = draw_focus_box(buffer, area, focused, app.row_nav, theme.amp_accent, theme.dim,
-                                    "Amp Envelope & Output ");
+                                    "Amp Envelope & Output");
   const RowLook look{app, focused, theme.amp_accent};
 
   std::vector<Line> lines;

@@ -11,6 +11,7 @@
 #include "numeric.hpp"
 #include "term/width.hpp"
 #include "ui/app.hpp"
+#include "ui/focus.hpp"
 
 namespace quorvelan::ui::widgets {
 namespace {
@@ -63,8 +64,7 @@ Line param_line_sel(std::string_view label, std::string_view value_text, bool se
   const Style label_style = Style{}.fg(active ? theme.fg : theme.dim);
   Style value_style = Style{}.fg(editing ? theme.selected_bg : theme.fg);
   if (active) value_style = value_style.bold();
-  const char* marker = editing ? ">>" : (selected ? "> " : "  ");
-  return Line({Span(marker + label_text(label), label_style),
+  return Line({Span(focus::row_marker(active, editing) + label_text(label), label_style),
                Span(term::pad_right(value_text, kLabelWidth), value_style),
                Span(bar_text(kLineBarWidth, value), label_style)});
 }
