@@ -120,7 +120,7 @@ FieldRow field_row(const LfoConfig& config, std::uint8_t field) {
   switch (field) {
     case 0: return {"Shape", shape_name(config.shape), 0.0f};
     case 1: return {"Rate", rate_text(config), config.sync ? 0.0f : config.rate / 50.0f};
-    case 2: return {"Depth", fmt::format("{:+.0f}%", config.depth * 100.0f), std::fabs(config.depth)};
+    case 2: return {"Depth", widgets::signed_percent_display(config.depth), std::fabs(config.depth)};
     case 4: {
       const auto mode = static_cast<std::size_t>(config.trig_mode);
       return {"Mode", mode < kTrigModeNames.size() ? kTrigModeNames[mode] : "?", 0.0f};

@@ -124,15 +124,12 @@ struct LabelledValue {
   std::string value;
 };
 
-std::string milliseconds(float seconds) { return fmt::format("{:.0f}ms", seconds * 1000.0f); }
-std::string percent(float level) { return fmt::format("{:.0f}%", level * 100.0f); }
-
 // The AMP page's envelope line, rows 0..3 of `page_row`, each label after a two-column marker.
 std::array<LabelledValue, 4> envelope_pairs(const TrackSynthParams& patch) {
-  return {{{"Atk: ", milliseconds(patch.amp_attack) + "  "},
-           {"Dec: ", milliseconds(patch.amp_decay) + "  "},
-           {"Sus: ", percent(patch.amp_sustain) + "  "},
-           {"Rel: ", milliseconds(patch.amp_release)}}};
+  return {{{"Atk: ", widgets::milliseconds_display(patch.amp_attack) + "  "},
+           {"Dec: ", widgets::milliseconds_display(patch.amp_decay) + "  "},
+           {"Sus: ", widgets::percent_display(patch.amp_sustain) + "  "},
+           {"Rel: ", widgets::milliseconds_display(patch.amp_release)}}};
 }
 constexpr std::size_t kMarkerWidth = 2;
 
@@ -237,14 +234,14 @@ void draw_operator_box(const App& app, term::Buffer& buffer, const Rect& area, s
   };
   term::Paragraph({
                       row(0, "Rat ", fmt::format("{:.2f}", patch.op_ratios[op])),
-                      row(1, "Lvl ", percent(patch.op_levels[op])),
-                      row(2, "FB  ", percent(patch.op_feedback[op])),
+                      row(1, "Lvl ", widgets::percent_display(patch.op_levels[op])),
+                      row(2, "FB  ", widgets::percent_display(patch.op_feedback[op])),
                       Line(""),
                       Line("Envelope", label_style.add_modifier(Modifier::Underlined)),
-                      row(3, "Atk ", milliseconds(patch.op_attack[op])),
-                      row(4, "Dec ", milliseconds(patch.op_decay[op])),
-                      row(5, "End ", percent(patch.op_end_level[op])),
-                      row(6, "Rel ", milliseconds(patch.op_release[op])),
+                      row(3, "Atk ", widgets::milliseconds_display(patch.op_attack[op])),
+                      row(4, "Dec ", widgets::milliseconds_display(patch.op_decay[op])),
+                      row(5, "End ", widgets::percent_display(patch.op_end_level[op])),
+                      row(6, "Rel ", widgets::milliseconds_display(patch.op_release[op])),
                   })
       .render(inner, buffer);
 }
@@ -299,8 +296,8 @@ void draw_filter_page(const App& app, term::Buffer& buffer, const Rect& area, bo
       {
           row(0, "Type:      ", type),
           row(1, "Cutoff:    ", cutoff_text(patch.filter_cutoff)),
-          row(2, "Resonance: ", percent(patch.filter_resonance)),
-          row(3, "Env Depth: ", fmt::format("{:+.0f}%", patch.filter_env_depth * 100)),
+          row(2, "Resonance: ", widgets::percent_display(patch.filter_resonance)),
+          row(3, "Env Depth: ", widgets::signed_percent_display(patch.filter_env_depth)),
           Line(""),
           modulation_line(app, " Freq: ", ids::kFilterCutoff, patch.filter_cutoff),
           modulation_line(app, " Res:  ", ids::kFilterResonance, patch.filter_resonance),
@@ -372,7 +369,8 @@ void draw_amp_page(const App& app, term::Buffer& buffer, const Rect& area, bool 
   lines.emplace_back(std::move(envelope));
   lines.emplace_back("");
   lines.emplace_back(std::vector<Span>{
-      look.label(kDriveRow, "Drive: "), look.value(kDriveRow, percent(patch.drive) + "  "),
+      look.label(kDriveRow, "Drive: "),
+      look.value(kDriveRow, widgets::percent_display(patch.drive) + "  "),
       Span("Pan: ", Style{}.fg(theme.dim)),
       Span(widgets::pan_display(app.mixer[app.current_track].pan), Style{}.fg(theme.fg))});
   term::Paragraph(std::move(lines)).render(inner, buffer);

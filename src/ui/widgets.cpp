@@ -135,6 +135,14 @@ std::string pan_display(float pan) {
   return fmt::format("R{:.0f}", pan * 50.0f);
 }
 
+std::string percent_display(float level) { return fmt::format("{:.0f}%", level * 100.0f); }
+std::string signed_percent_display(float amount) {
+  return fmt::format("{:+.0f}%", amount * 100.0f);
+}
+std::string milliseconds_display(float seconds) {
+  return fmt::format("{:.0f}ms", seconds * 1000.0f);
+}
+
 }  // namespace quorvelan::ui::widgets
 
 namespace quorvelan::ui::app {

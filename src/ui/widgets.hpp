@@ -1,8 +1,9 @@
 #pragma once
 // The small pieces every parameter view is built from: a text bar for a 0..1 value, a parameter
 // row, a parameter row that shows live LFO modulation with a pulsing knob, a bar marking both the
-// set and the modulated value, and the pan text. Each only builds styled text for the caller to
-// place; the level meter that draws straight into the frame is App::render_vertical_meter.
+// set and the modulated value, and the pan, percent and time texts. Each only builds styled text
+// for the caller to place; the level meter that draws straight into the frame is
+// App::render_vertical_meter.
 //
 // Values are positions on a 0..1 scale; anything outside, NaN included, draws as the nearest end
 // (NaN as empty), never as a wild index.
@@ -47,5 +48,11 @@ term::Span knob_span(term::Color dim, term::Color mod_color, float pulse);
 
 // Pan -1 (full left) .. +1 (full right) as "L50" .. "C" .. "R50".
 std::string pan_display(float pan);
+
+// A level 0..1 as "42%"; a -1..1 amount as "-25%" / "+0%" / "+25%"; seconds as "250ms". Whole
+// numbers, rounded.
+std::string percent_display(float level);
+std::string signed_percent_display(float amount);
+std::string milliseconds_display(float seconds);
 
 }  // namespace quorvelan::ui::widgets
