@@ -82,7 +82,7 @@ struct StripLook {
   }
   [[nodiscard]] Line bar(const Rect& text, float value) const {
     const std::size_t width = text.width > 3 ? text.width - 3 : 0;
-    return Line(fmt::format(" |{}|", widgets::param_bar(width, value)), Style{}.fg(color));
+    return Line(" " + widgets::framed_bar(width, value), Style{}.fg(color));
   }
 };
 

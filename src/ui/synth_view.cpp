@@ -271,7 +271,7 @@ Line modulation_line(const App& app, const char* label, std::uint8_t param_id, f
   const LiveModulation* modulation = live_modulation(app, param_id);
   if (!modulation) {
     return Line({Span(" ", Style{}.fg(theme.fg).bold()), Span(label, accent),
-                 Span(fmt::format("|{}|", widgets::param_bar(kModulationBarWidth, base)), accent)});
+                 Span(widgets::framed_bar(kModulationBarWidth, base), accent)});
   }
   std::vector<Span> spans{widgets::knob_span(theme.dim, theme.fg, app.pulse), Span(label, accent)};
   for (auto& span :

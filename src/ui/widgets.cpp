@@ -47,15 +47,15 @@ std::optional<Color> blend(Color from, Color to, float amount) {
 
 std::string label_text(std::string_view label) { return term::pad_right(label, kLabelWidth) + " "; }
 
-std::string bar_text(std::size_t width, float value) {
-  return fmt::format("|{}|", param_bar(width, value));
-}
-
 }  // namespace
 
 std::string param_bar(std::size_t width, float value) {
   const std::size_t n = filled_cells(width, value);
   return std::string(n, '=') + std::string(width - n, ' ');
+}
+
+std::string framed_bar(std::size_t width, float value) {
+  return fmt::format("|{}|", param_bar(width, value));
 }
 
 Line param_line_sel(std::string_view label, std::string_view value_text, bool selected,
@@ -66,7 +66,7 @@ Line param_line_sel(std::string_view label, std::string_view value_text, bool se
   if (active) value_style = value_style.bold();
   return Line({Span(focus::row_marker(active, editing) + label_text(label), label_style),
                Span(term::pad_right(value_text, kLabelWidth), value_style),
-               Span(bar_text(kLineBarWidth, value), label_style)});
+               Span(framed_bar(kLineBarWidth, value), label_style)});
 }
 
 Line param_line_sel_mod(std::string_view label, std::string_view value_text, bool modulated,
@@ -83,7 +83,7 @@ Line param_line_sel_mod(std::string_view label, std::string_view value_text, boo
     const Style label_style = Style{}.fg(label_color);
     return Line({Span(marker, label_style), Span(" ", Style{}.fg(mod_color).bold()),
                  Span(label_text(label), label_style), Span(value, value_style),
-                 Span(bar_text(kLineBarWidth, base), label_style)});
+                 Span(framed_bar(kLineBarWidth, base), label_style)});
   }
   const Style tinted =
       Style{}.fg(blend(label_color, mod_color, pulse * kLabelTint).value_or(label_color));

@@ -22,6 +22,9 @@ namespace quorvelan::ui::widgets {
 // Exactly `width` characters: "=" for the filled part of `value`, blanks for the rest.
 std::string param_bar(std::size_t width, float value);
 
+// param_bar between two "|": width + 2 characters.
+std::string framed_bar(std::size_t width, float value);
+
 // "> Label    value    |====        |": a row marker (">>" editing, "> " selected), the label,
 // the value text and a 12-cell bar of `value`.
 term::Line param_line_sel(std::string_view label, std::string_view value_text, bool selected,
