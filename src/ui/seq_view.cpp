@@ -16,6 +16,7 @@
 #include "term/width.hpp"
 #include "ui/app.hpp"
 #include "ui/focus.hpp"
+#include "ui/widgets.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -43,6 +44,7 @@ constexpr std::array<const char*, 9> kScaleNames{
 constexpr std::array<const char*, 9> kArpLabels{
     "Mode:     ", "Division: ", "Gate:     ", "Octaves:  ", "Length:   ",
     "Latch:    ", "Offsets:  ", "Scale:    ", "Root:     "};
+constexpr std::array<const char*, 2> kPageNames{"SEQ", "ARP"};
 constexpr std::uint8_t kArpOffsetsField = 6;
 constexpr std::size_t kGridColumns = 16;
 constexpr std::size_t kGridCellWidth = 4;   // columns drawn of each cell, whatever its pitch
@@ -338,26 +340,6 @@ void render_arpeggiator(const App& app, term::Buffer& buffer, const Rect& area) 
   term::Paragraph(std::move(lines)).render(block.inner(area), buffer);
 }
 
-// ---- Page strip ----
-
-void render_page_strip(const App& app, term::Buffer& buffer, const Rect& area) {
-  const Style dim = Style{}.fg(app.theme.dim);
-  // Text in the selected colour is the background's own colour in both palettes: it stands on
-  // the selected background, as the active tab of the header does.
-  const Style lit = Style{}.fg(app.theme.selected_fg).bg(app.theme.selected_bg).bold();
-  const Block block = Block().borders(Borders::Left).border_style(dim);
-  block.render(area, buffer);
-  std::vector<Line> lines;
-  if (app.seq_page == SeqPage::Steps) {
-    lines = {Line("   ", dim), Line("SEQ", lit), Line(" · ", dim), Line(" ▼ ", lit)};
-  } else {
-    lines = {Line(" ▲ ", lit), Line(" · ", dim), Line("ARP", lit), Line("   ", dim)};
-  }
-  term::Paragraph(std::move(lines))
-      .alignment(term::Alignment::Center)
-      .render(block.inner(area), buffer);
-}
-
 }  // namespace
 
 void App::render_sequencer(term::Buffer& buffer, const Rect& body) const {
@@ -370,7 +352,8 @@ void App::render_sequencer(term::Buffer& buffer, const Rect& body) const {
   } else {
     render_arpeggiator(*this, buffer, layout.arpeggiator);
   }
-  render_page_strip(*this, buffer, layout.page_strip);
+  widgets::render_page_strip(buffer, layout.page_strip, theme, kPageNames,
+                             static_cast<std::size_t>(seq_page));
 }
 
 void App::render_track_selector(term::Buffer& buffer, const Rect& area) const {

@@ -376,30 +376,6 @@ void draw_amp_page(const App& app, term::Buffer& buffer, const Rect& area, bool 
   term::Paragraph(std::move(lines)).render(inner, buffer);
 }
 
-// ---- The page strip. ----
-
-void draw_page_strip(const App& app, term::Buffer& buffer, const Rect& area) {
-  const views::Theme& theme = app.theme;
-  const auto block = term::Block().borders(term::Borders::Left).border_style(Style{}.fg(theme.dim));
-  block.render(area, buffer);
-  // selected_fg is the screen's own background colour in both palettes: on its own it would
-  // vanish, so the current page and the arrows stand on selected_bg, as the active tab does.
-  const Style current = Style{}.fg(theme.selected_fg).bg(theme.selected_bg).bold();
-  const Style other = Style{}.fg(theme.dim);
-  const auto page = static_cast<std::size_t>(app.synth_page);
-
-  std::vector<Line> lines;
-  lines.emplace_back(page > 0 ? Line(" ▲ ", current) : Line("   ", other));
-  for (std::size_t i = 0; i < kPageNames.size(); ++i) {
-    lines.emplace_back(i == page ? Line(term::center(kPageNames[i], 3), current)
-                                 : Line(" · ", other));
-  }
-  lines.emplace_back(page + 1 < kPageNames.size() ? Line(" ▼ ", current) : Line("   ", other));
-  term::Paragraph(std::move(lines))
-      .alignment(term::Alignment::Center)
-      .render(block.inner(area), buffer);
-}
-
 LabelCell cell_at(int x, int y) {
   auto coordinate = [](int v) { return static_cast<std::uint16_t>(std::clamp(v, 0, 65535)); };
   return LabelCell{coordinate(x), coordinate(y)};
@@ -424,7 +400,8 @@ void App::render_synth(term::Buffer& buffer, const term::Rect& body) const {
       draw_amp_page(*this, buffer, layout.page, focus.page);
       break;
   }
-  draw_page_strip(*this, buffer, layout.strip);
+  widgets::render_page_strip(buffer, layout.strip, theme, kPageNames,
+                             static_cast<std::size_t>(synth_page));
 }
 
 // The labels stand on the algorithm block's top border, on each parameter's row just inside its

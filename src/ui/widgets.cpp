@@ -9,6 +9,8 @@
 #include <optional>
 
 #include "numeric.hpp"
+#include "term/block.hpp"
+#include "term/paragraph.hpp"
 #include "term/width.hpp"
 #include "ui/app.hpp"
 #include "ui/focus.hpp"
@@ -126,6 +128,26 @@ Span knob_span(Color dim, Color mod_color, float pulse) {
   const char* glyph = kKnobGlyphs[std::min<std::size_t>(k, kKnobGlyphs.size() - 1)];
   const Color color = blend(dim, mod_color, pulse).value_or(pulse > 0.5f ? mod_color : dim);
   return Span(glyph, Style{}.fg(color).bold());
+}
+
+void render_page_strip(term::Buffer& buffer, const term::Rect& area, const views::Theme& theme,
+                       std::span<const char* const> pages, std::size_t current) {
+  const auto block = term::Block().borders(term::Borders::Left).border_style(Style{}.fg(theme.dim));
+  block.render(area, buffer);
+  // selected_fg is the screen's own background colour in both palettes: on its own it would
+  // vanish, so the current page and the arrows stand on selected_bg, as the active tab does.
+  const Style lit = Style{}.fg(theme.selected_fg).bg(theme.selected_bg).bold();
+  const Style other = Style{}.fg(theme.dim);
+
+  std::vector<Line> lines;
+  lines.emplace_back(current > 0 ? Line(" ▲ ", lit) : Line("   ", other));
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    lines.emplace_back(i == current ? Line(term::center(pages[i], 3), lit) : Line(" · ", other));
+  }
+  lines.emplace_back(current + 1 < pages.size() ? Line(" ▼ ", lit) : Line("   ", other));
+  term::Paragraph(std::move(lines))
+      .alignment(term::Alignment::Center)
+      .render(block.inner(area), buffer);
 }
 
 std::string pan_display(float pan) {

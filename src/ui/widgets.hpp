@@ -2,17 +2,20 @@
 // The small pieces every parameter view is built from: a text bar for a 0..1 value, a parameter
 // row, a parameter row that shows live LFO modulation with a pulsing knob, a bar marking both the
 // set and the modulated value, and the pan, percent and time texts. Each only builds styled text
-// for the caller to place; the level meter that draws straight into the frame is
-// App::render_vertical_meter.
+// for the caller to place, but for the two that draw straight into the frame: the page strip, and
+// the level meter App::render_vertical_meter.
 //
 // Values are positions on a 0..1 scale; anything outside, NaN included, draws as the nearest end
 // (NaN as empty), never as a wild index.
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "term/buffer.hpp"
+#include "term/rect.hpp"
 #include "term/style.hpp"
 #include "term/text.hpp"
 #include "ui/views.hpp"
@@ -48,6 +51,12 @@ std::vector<term::Span> param_bar_mod_spans(std::size_t width, term::Color base_
 // The pulsing knob "○ ◔ ◑ ◕ ●" for `pulse`, BOLD, coloured from `dim` towards `mod_color` by the
 // pulse (or the one of the two nearer to it when either is not an RGB colour).
 term::Span knob_span(term::Color dim, term::Color mod_color, float pulse);
+
+// The strip beside a view with pages: a left border, then a row each for "▲" (lit when a page
+// lies above), the page names (the current one lit, the others "·") and "▼" (lit when one lies
+// below), centred.
+void render_page_strip(term::Buffer& buffer, const term::Rect& area, const views::Theme& theme,
+                       std::span<const char* const> pages, std::size_t current);
 
 // Pan -1 (full left) .. +1 (full right) as "L50" .. "C" .. "R50".
 std::string pan_display(float pan);
