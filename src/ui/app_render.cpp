@@ -5,13 +5,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 
-#include "numeric.hpp"
 #include "term/block.hpp"
 #include "term/layout.hpp"
 #include "term/paragraph.hpp"
 #include "ui/app.hpp"
+#include "ui/widgets.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -22,14 +21,7 @@ using term::Modifier;
 using term::Span;
 using term::Style;
 
-constexpr std::array<const char*, 8> kMeterGlyphs{"▁", "▂", "▃", "▄", "▅", "▆", "▇", "█"};
 constexpr auto kStatusShownFor = std::chrono::seconds(2);
-
-// The block glyph for a level 0..1: levels outside show the lowest or the full block.
-const char* meter_glyph(float level) {
-  int index = std::clamp(saturating_cast<int>(std::round(level * 7.0f)), 0, 7);
-  return kMeterGlyphs[static_cast<std::size_t>(index)];
-}
 
 std::string bpm_text(double bpm) { return fmt::format("BPM:{:.0f}", bpm); }
 
@@ -104,7 +96,8 @@ void App::render_header(const term::Rect& area, term::Buffer& buffer) const {
   for (std::uint8_t track = 0; track < kTrackCount; ++track) {
     if (track > 0) spans.emplace_back(" ", Style{}.fg(theme.border));
     spans.emplace_back(
-        fmt::format("{}{}", meter_glyph(meters[track].left), meter_glyph(meters[track].right)),
+        fmt::format("{}{}", widgets::meter_glyph(meters[track].left),
+                    widgets::meter_glyph(meters[track].right)),
         Style{}.fg(theme.track(track)));
   }
   term::Paragraph({Line(std::move(spans))}).style(Style{}.bg(theme.header_bg)).render(area, buffer);

@@ -26,6 +26,7 @@ using term::Style;
 constexpr std::size_t kLineBarWidth = 12;
 constexpr std::size_t kLabelWidth = 8;
 constexpr std::array<const char*, 5> kKnobGlyphs{"○", "◔", "◑", "◕", "●"};
+constexpr std::array<const char*, 8> kMeterGlyphs{"▁", "▂", "▃", "▄", "▅", "▆", "▇", "█"};
 // How far towards the modulation colour a modulated label swings at the top of the pulse.
 constexpr float kLabelTint = 0.4f;
 
@@ -150,6 +151,11 @@ void render_page_strip(term::Buffer& buffer, const term::Rect& area, const views
       .render(block.inner(area), buffer);
 }
 
+const char* meter_glyph(float level) {
+  const int index = std::clamp(saturating_cast<int>(std::round(level * 7.0f)), 0, 7);
+  return kMeterGlyphs[static_cast<std::size_t>(index)];
+}
+
 std::string pan_display(float pan) {
   // NaN cannot come from a file or a key, but shows as the centre rather than as "Rnan".
   if (!(std::fabs(pan) >= 0.05f)) return "C";
@@ -170,7 +176,6 @@ std::string milliseconds_display(float seconds) {
 namespace quorvelan::ui::app {
 namespace {
 
-constexpr std::array<const char*, 8> kMeterGlyphs{"▁", "▂", "▃", "▄", "▅", "▆", "▇", "█"};
 constexpr term::Color kMeterRed = term::Color::hex(0xEB4D4B);
 constexpr term::Color kMeterOrange = term::Color::hex(0xF39C12);
 constexpr term::Color kMeterGreen = term::Color::hex(0x6AB04C);
@@ -195,11 +200,7 @@ void App::render_vertical_meter(term::Buffer& buffer, const term::Rect& area, fl
       const int width = std::min(column_width, area.right() - x);
       if (width <= 0) continue;
       const float fill = clamp_finite((level - p) * h, 0.0f, 1.0f);
-      const char* glyph = " ";
-      if (fill > 0.0f) {
-        glyph = kMeterGlyphs[std::min(saturating_cast<std::size_t>(std::round(fill * 7.0f)),
-                                      kMeterGlyphs.size() - 1)];
-      }
+      const char* glyph = fill > 0.0f ? widgets::meter_glyph(fill) : " ";
       term::Color color = kMeterUnlit;
       if (p <= level) color = p > 0.85f ? kMeterRed : (p > 0.65f ? kMeterOrange : kMeterGreen);
       std::string text;

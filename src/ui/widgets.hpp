@@ -58,6 +58,10 @@ term::Span knob_span(term::Color dim, term::Color mod_color, float pulse);
 void render_page_strip(term::Buffer& buffer, const term::Rect& area, const views::Theme& theme,
                        std::span<const char* const> pages, std::size_t current);
 
+// The block glyph "▁" .. "█" of a level 0..1, to the nearest eighth: levels outside show the
+// lowest or the full block.
+const char* meter_glyph(float level);
+
 // Pan -1 (full left) .. +1 (full right) as "L50" .. "C" .. "R50".
 std::string pan_display(float pan);
 
