@@ -10,6 +10,7 @@
 #include "term/layout.hpp"
 #include "term/paragraph.hpp"
 #include "ui/app.hpp"
+#include "ui/overlay_box.hpp"
 #include "ui/widgets.hpp"
 
 namespace quorvelan::ui::app {
@@ -22,6 +23,7 @@ using term::Span;
 using term::Style;
 
 constexpr auto kStatusShownFor = std::chrono::seconds(2);
+constexpr std::uint16_t kPickerWidth = 50;
 
 std::string bpm_text(double bpm) { return fmt::format("BPM:{:.0f}", bpm); }
 
@@ -182,18 +184,13 @@ void App::render_project_picker(const term::Rect& area, term::Buffer& buffer) co
                              : "Up/Down: navigate  Enter: select  Ctrl+Q: quit",
                      Style{}.fg(theme.dim));
 
-  const auto width = std::min<std::uint16_t>(area.width, 50);
-  const auto height =
-      static_cast<std::uint16_t>(std::min<std::size_t>(lines.size(), area.height));
-  const auto x_offset = static_cast<std::uint16_t>((area.width - width) / 2);
-  const auto y_offset =
-      lines.size() < area.height ? static_cast<std::uint16_t>((area.height - lines.size()) / 2) : 0;
-  const term::Rect box{static_cast<std::uint16_t>(area.x + x_offset),
-                       static_cast<std::uint16_t>(area.y + y_offset), width, height};
+  const term::Rect box = overlay_box::centred(
+      area, kPickerWidth, static_cast<std::uint16_t>(std::min<std::size_t>(lines.size(), 65535)));
   // A list taller than the screen scrolls so that the selected entry stays in sight.
   const std::size_t selected_line = kFirstEntryLine + project_row;
   const auto scroll = static_cast<std::uint16_t>(
-      selected_line >= height ? std::min<std::size_t>(selected_line + 1 - height, 65535) : 0);
+      selected_line >= box.height ? std::min<std::size_t>(selected_line + 1 - box.height, 65535)
+                                  : 0);
   term::Paragraph(std::move(lines)).scroll(scroll).render(box, buffer);
 }
 
