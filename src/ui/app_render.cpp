@@ -187,10 +187,8 @@ void App::render_project_picker(const term::Rect& area, term::Buffer& buffer) co
   const term::Rect box = overlay_box::centred(
       area, kPickerWidth, static_cast<std::uint16_t>(std::min<std::size_t>(lines.size(), 65535)));
   // A list taller than the screen scrolls so that the selected entry stays in sight.
-  const std::size_t selected_line = kFirstEntryLine + project_row;
-  const auto scroll = static_cast<std::uint16_t>(
-      selected_line >= box.height ? std::min<std::size_t>(selected_line + 1 - box.height, 65535)
-                                  : 0);
+  const auto scroll = static_cast<std::uint16_t>(std::min<std::size_t>(
+      widgets::first_visible(kFirstEntryLine + project_row, box.height), 65535));
   term::Paragraph(std::move(lines)).scroll(scroll).render(box, buffer);
 }
 

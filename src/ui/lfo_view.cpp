@@ -205,8 +205,7 @@ void App::render_lfo(term::Buffer& buffer, const term::Rect& body) const {
   } else {
     // Scrolled just far enough that the cursor's entry is on the last list row.
     const std::size_t list_rows = inside.height > 1 ? inside.height - 1u : 0u;
-    const std::size_t first =
-        list_rows > 0 && picker_index >= list_rows ? picker_index + 1 - list_rows : 0;
+    const std::size_t first = widgets::first_visible(picker_index, list_rows);
     const std::size_t end = std::min(picker_items.size(), first + list_rows);
     for (std::size_t i = first; i < end; ++i) {
       Line line("  " + picker_items[i].second, Style{}.fg(theme.fg));

@@ -156,6 +156,10 @@ const char* meter_glyph(float level) {
   return kMeterGlyphs[static_cast<std::size_t>(index)];
 }
 
+std::size_t first_visible(std::size_t line, std::size_t rows) {
+  return rows > 0 && line >= rows ? line + 1 - rows : 0;
+}
+
 std::string pan_display(float pan) {
   // NaN cannot come from a file or a key, but shows as the centre rather than as "Rnan".
   if (!(std::fabs(pan) >= 0.05f)) return "C";

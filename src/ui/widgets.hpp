@@ -1,9 +1,9 @@
 #pragma once
 // The small pieces every parameter view is built from: a text bar for a 0..1 value, a parameter
 // row, a parameter row that shows live LFO modulation with a pulsing knob, a bar marking both the
-// set and the modulated value, and the pan, percent and time texts. Each only builds styled text
-// for the caller to place, but for the two that draw straight into the frame: the page strip, and
-// the level meter App::render_vertical_meter.
+// set and the modulated value, the pan, percent and time texts, and how far a list scrolls. Each
+// only builds styled text for the caller to place, but for the two that draw straight into the
+// frame: the page strip, and the level meter App::render_vertical_meter.
 //
 // Values are positions on a 0..1 scale; anything outside, NaN included, draws as the nearest end
 // (NaN as empty), never as a wild index.
@@ -61,6 +61,10 @@ void render_page_strip(term::Buffer& buffer, const term::Rect& area, const views
 // The block glyph "▁" .. "█" of a level 0..1, to the nearest eighth: levels outside show the
 // lowest or the full block.
 const char* meter_glyph(float level);
+
+// The first line to show of a list drawn in `rows` rows so that line `line` is among them:
+// scrolled no further than that needs, and not at all without rows.
+std::size_t first_visible(std::size_t line, std::size_t rows);
 
 // Pan -1 (full left) .. +1 (full right) as "L50" .. "C" .. "R50".
 std::string pan_display(float pan);
