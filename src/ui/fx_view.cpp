@@ -8,7 +8,6 @@
 #include <functional>
 #include <optional>
 
-#include "numeric.hpp"
 #include "term/block.hpp"
 #include "term/layout.hpp"
 #include "term/paragraph.hpp"
@@ -65,17 +64,6 @@ const std::array<FxPanel, kPanelCount>& fx_panels() {
   return panels;
 }
 
-// The live value an LFO last wrote into an effect parameter, from the first LFO that targets it.
-std::optional<float> live_value(const App& app, std::uint8_t effect, std::uint8_t param) {
-  for (const auto& record : app.lfo_modulation) {
-    if (record.kind == lfo::ModTargetKind::EffectParam && record.a == effect &&
-        record.b == param) {
-      return clamp_finite(record.value, 0.0f, 1.0f);
-    }
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
 void App::render_effects(term::Buffer& buffer, const term::Rect& body) const {
@@ -91,7 +79,8 @@ void App::render_effects(term::Buffer& buffer, const term::Rect& body) const {
     std::vector<Line> lines;
     for (std::uint8_t row = 0; row < panel.rows.size(); ++row) {
       const float setting = *effect_fields::find(effects, effect, row);
-      const auto live = live_value(*this, effect, row);
+      const auto live =
+          widgets::live_modulation(*this, lfo::ModTargetKind::EffectParam, effect, row);
       const bool selected = focused && fx_row == row;
       lines.push_back(widgets::param_line_sel_mod(
           panel.rows[row].label, panel.rows[row].text(setting), live.has_value(), selected,

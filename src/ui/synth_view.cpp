@@ -254,29 +254,18 @@ std::string cutoff_text(float cutoff) {
   return fmt::format("{:.0f}Hz", hz);
 }
 
-// The value the first LFO that moves this parameter of the current track last wrote.
-const LiveModulation* live_modulation(const App& app, std::uint8_t param_id) {
-  for (const auto& record : app.lfo_modulation) {
-    if (record.kind == lfo::ModTargetKind::SynthParam && record.a == app.current_track &&
-        record.b == param_id) {
-      return &record;
-    }
-  }
-  return nullptr;
-}
-
 Line modulation_line(const App& app, const char* label, std::uint8_t param_id, float base) {
   const views::Theme& theme = app.theme;
   const Style accent = Style{}.fg(theme.filter_accent);
-  const LiveModulation* modulation = live_modulation(app, param_id);
-  if (!modulation) {
+  const auto live =
+      widgets::live_modulation(app, lfo::ModTargetKind::SynthParam, app.current_track, param_id);
+  if (!live) {
     return Line({Span(" ", Style{}.fg(theme.fg).bold()), Span(label, accent),
                  Span(widgets::framed_bar(kModulationBarWidth, base), accent)});
   }
   std::vector<Span> spans{widgets::knob_span(theme.dim, theme.fg, app.pulse), Span(label, accent)};
-  for (auto& span :
-       widgets::param_bar_mod_spans(kModulationBarWidth, theme.filter_accent, theme.fg, base,
-                                    clamp_finite(modulation->value, 0.0f, 1.0f))) {
+  for (auto& span : widgets::param_bar_mod_spans(kModulationBarWidth, theme.filter_accent, theme.fg,
+                                                 base, *live)) {
     spans.push_back(std::move(span));
   }
   return Line(std::move(spans));

@@ -131,6 +131,16 @@ Span knob_span(Color dim, Color mod_color, float pulse) {
   return Span(glyph, Style{}.fg(color).bold());
 }
 
+std::optional<float> live_modulation(const app::App& app, lfo::ModTargetKind kind, std::uint8_t a,
+                                     std::uint8_t b) {
+  for (const auto& record : app.lfo_modulation) {
+    if (record.kind == kind && record.a == a && record.b == b) {
+      return clamp_finite(record.value, 0.0f, 1.0f);
+    }
+  }
+  return std::nullopt;
+}
+
 void render_page_strip(term::Buffer& buffer, const term::Rect& area, const views::Theme& theme,
                        std::span<const char* const> pages, std::size_t current) {
   const auto block = term::Block().borders(term::Borders::Left).border_style(Style{}.fg(theme.dim));

@@ -9,16 +9,23 @@
 // (NaN as empty), never as a wild index.
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "lfo.hpp"
 #include "term/buffer.hpp"
 #include "term/rect.hpp"
 #include "term/style.hpp"
 #include "term/text.hpp"
 #include "ui/views.hpp"
+
+namespace quorvelan::ui::app {
+class App;
+}  // namespace quorvelan::ui::app
 
 namespace quorvelan::ui::widgets {
 
@@ -51,6 +58,11 @@ std::vector<term::Span> param_bar_mod_spans(std::size_t width, term::Color base_
 // The pulsing knob "○ ◔ ◑ ◕ ●" for `pulse`, BOLD, coloured from `dim` towards `mod_color` by the
 // pulse (or the one of the two nearer to it when either is not an RGB colour).
 term::Span knob_span(term::Color dim, term::Color mod_color, float pulse);
+
+// The value 0..1 that the first LFO moving the parameter (`kind`, `a`, `b`) last wrote into it, as
+// the audio thread reported it; nothing when no LFO moves it.
+std::optional<float> live_modulation(const app::App& app, lfo::ModTargetKind kind, std::uint8_t a,
+                                     std::uint8_t b);
 
 // The strip beside a view with pages: a left border, then a row each for "▲" (lit when a page
 // lies above), the page names (the current one lit, the others "·") and "▼" (lit when one lies
