@@ -18,7 +18,6 @@ namespace {
 
 using term::Constraint;
 using term::Line;
-using term::Modifier;
 using term::Span;
 using term::Style;
 

@@ -3,9 +3,7 @@
 
 #include <fmt/format.h>
 
-#include <algorithm>
 #include <array>
-#include <functional>
 #include <optional>
 
 #include "term/block.hpp"
