@@ -50,6 +50,14 @@ std::optional<Color> blend(Color from, Color to, float amount) {
 
 std::string label_text(std::string_view label) { return term::pad_right(label, kLabelWidth) + " "; }
 
+// A parameter row's value: bold on the selected row, in the selected background colour while
+// edited.
+Span value_span(std::string_view value_text, bool active, bool editing, const views::Theme& theme) {
+  Style style = Style{}.fg(editing ? theme.selected_bg : theme.fg);
+  if (active) style = style.bold();
+  return Span(term::pad_right(value_text, kLabelWidth), style);
+}
+
 }  // namespace
 
 std::string param_bar(std::size_t width, float value) {
@@ -65,10 +73,8 @@ Line param_line_sel(std::string_view label, std::string_view value_text, bool se
                     bool editing, const views::Theme& theme, float value) {
   const bool active = selected || editing;
   const Style label_style = Style{}.fg(active ? theme.fg : theme.dim);
-  Style value_style = Style{}.fg(editing ? theme.selected_bg : theme.fg);
-  if (active) value_style = value_style.bold();
   return Line({Span(focus::row_marker(active, editing) + label_text(label), label_style),
-               Span(term::pad_right(value_text, kLabelWidth), value_style),
+               value_span(value_text, active, editing, theme),
                Span(framed_bar(kLineBarWidth, value), label_style)});
 }
 
@@ -77,21 +83,19 @@ Line param_line_sel_mod(std::string_view label, std::string_view value_text, boo
                         float base, float modulated_value, float pulse) {
   const bool active = selected || editing;
   const Color label_color = active ? theme.fg : theme.dim;
-  Style value_style = Style{}.fg(editing ? theme.selected_bg : theme.fg);
-  if (active) value_style = value_style.bold();
   const char* marker = active ? ">" : " ";
-  const std::string value = term::pad_right(value_text, kLabelWidth);
+  const Span value = value_span(value_text, active, editing, theme);
 
   if (!modulated) {
     const Style label_style = Style{}.fg(label_color);
     return Line({Span(marker, label_style), Span(" ", Style{}.fg(mod_color).bold()),
-                 Span(label_text(label), label_style), Span(value, value_style),
+                 Span(label_text(label), label_style), value,
                  Span(framed_bar(kLineBarWidth, base), label_style)});
   }
   const Style tinted =
       Style{}.fg(blend(label_color, mod_color, pulse * kLabelTint).value_or(label_color));
   std::vector<Span> spans{Span(marker, tinted), knob_span(theme.dim, mod_color, pulse),
-                          Span(label_text(label), tinted), Span(value, value_style)};
+                          Span(label_text(label), tinted), value};
   for (auto& span :
        param_bar_mod_spans(kLineBarWidth, label_color, mod_color, base, modulated_value)) {
     spans.push_back(std::move(span));
