@@ -93,15 +93,15 @@ std::size_t playable_steps(const pattern::Track& track) {
 // ---- Layout: one split of the body that the drawing and the jump labels both use. ----
 
 struct SeqLayout {
-  Rect tab_row;
-  std::vector<Rect> tabs;  // the four track tabs, inside tab_row
-  Rect pattern_strip;      // step page only
-  Rect grid;               // step page only
-  Rect detail;             // step page only
-  Rect arpeggiator;        // arpeggiator page only
+  Rect tab_row;        // the four track tabs
+  Rect pattern_strip;  // step page only
+  Rect grid;           // step page only
+  Rect detail;         // step page only
+  Rect arpeggiator;    // arpeggiator page only
   Rect page_strip;
 };
 
+// The four track tabs in the tab row, as the tabs are drawn and as their jump labels find them.
 std::vector<Rect> split_tabs(const Rect& area) {
   return term::split_horizontal(area, std::vector<Constraint>(4, Constraint::ratio(1, 4)));
 }
@@ -122,7 +122,6 @@ SeqLayout seq_layout(const Rect& body, SeqPage page) {
     layout.tab_row = rows[0];
     layout.arpeggiator = rows[1];
   }
-  layout.tabs = split_tabs(layout.tab_row);
   return layout;
 }
 
@@ -390,7 +389,7 @@ std::vector<LabelCell> App::seq_label_cells(const Rect& body) const {
   auto top_border = [&cells](const Rect& area) {
     cells.push_back({static_cast<std::uint16_t>(area.x + 1), area.y});
   };
-  for (const Rect& tab : layout.tabs) top_border(tab);
+  for (const Rect& tab : split_tabs(layout.tab_row)) top_border(tab);
   if (seq_page == SeqPage::Steps) {
     top_border(layout.grid);
     top_border(layout.detail);
