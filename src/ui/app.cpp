@@ -2,9 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <string_view>
 
 #include "log.hpp"
 #include "numeric.hpp"
@@ -19,13 +19,10 @@ namespace {
 using namespace std::chrono_literals;
 namespace messages = audio::messages;
 
-constexpr const char* kLogTarget = "quorvelan::ui::app";
 constexpr auto kAutosaveInterval = 30s;
 constexpr auto kInputWait = 16ms;
 constexpr std::uint32_t kClocksPerQuarter = 24;
 constexpr std::uint8_t kSustainController = 64;
-constexpr double kMinBpm = 20.0;
-constexpr double kMaxBpm = 300.0;
 constexpr float kPreviewFrameSeconds = 0.016666668f;  // one drawn frame at 60 per second
 
 bool gamepad_requested() {
@@ -216,8 +213,7 @@ void App::autosave_if_due(Clock::time_point now) {
   if (!project_name) return;
   if (now - last_autosave < kAutosaveInterval) return;
   std::string name = *project_name;
-  auto path = preset::item_path(preset::projects_dir(), name);
-  auto saved = path ? build_project().save(*path) : Result<void>(std::unexpected(path.error()));
+  auto saved = save_project_as(name);
   if (saved) {
     log::target(kLogTarget)->info("Auto-saved project: {}", name);
   } else {
@@ -283,7 +279,8 @@ void App::follow_clock(Clock::time_point now) {
   if (++clock_count < kClocksPerQuarter) return;
   double elapsed = std::chrono::duration<double>(now - *clock_start).count();
   if (elapsed > 0.0) {
-    double measured = std::clamp(60.0 / elapsed, kMinBpm, kMaxBpm);
+    double measured =
+        std::clamp(60.0 / elapsed, sequencer::pattern::kMinBpm, sequencer::pattern::kMaxBpm);
     // One decimal place, truncated: a tempo that is never rounded up settles just below the source.
     double smoothed = std::trunc((measured * 0.15 + bpm * 0.85) * 10.0) / 10.0;
     if (std::abs(smoothed - bpm) > 0.05) {

@@ -43,8 +43,11 @@ enum class SynthPage : std::uint8_t { Ops, Flt, Amp };
 enum class FileTarget : std::uint8_t { Pattern, SynthPreset, Project };
 enum class DialogStage : std::uint8_t { TargetMenu, NameEntry, FileList };
 
-inline constexpr std::size_t kTrackCount = 4;
+// The target of every log record the App writes.
+inline constexpr const char* kLogTarget = "quorvelan::ui::app";
+inline constexpr std::size_t kTrackCount = sequencer::pattern::kTrackCount;
 inline constexpr std::size_t kLevelHistoryLength = 32;
+inline constexpr float kMaxMasterVolume = 4.0f;  // 400 %
 
 // The last peak levels the audio thread reported for a track.
 struct TrackMeter {
@@ -219,6 +222,8 @@ class App {
 
   // ---- Project and pattern actions (app_project.cpp). ----
   [[nodiscard]] sequencer::project::Project build_project() const;
+  // Writes build_project() to the project file of that name.
+  [[nodiscard]] Result<void> save_project_as(std::string_view name) const;
   void load_project_by_name(const std::string& name);
   void ensure_pattern_slot(std::uint8_t index);
   // "n" and "p": the next or previous slot, created when new; an existing one brings its tempo.
@@ -276,7 +281,7 @@ class App {
   double bpm = 120.0;  // 20..300
   bool playing = false;  // as last reported by the audio thread
   std::array<std::uint8_t, kTrackCount> play_steps{};
-  float master_volume = 1.0f;  // 0..4
+  float master_volume = 1.0f;  // 0..kMaxMasterVolume
   // Notes started by note keys and note previews, still sounding: (track, note).
   std::vector<std::pair<std::uint8_t, std::uint8_t>> held_notes;
 

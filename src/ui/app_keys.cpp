@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ui/app.hpp"
+#include "ui/edit_keys.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -14,7 +15,6 @@ using term::KeyCode;
 using term::KeyModifier;
 
 constexpr float kMasterVolumeStep = 0.1f;
-constexpr float kMaxMasterVolume = 4.0f;
 constexpr std::uint16_t kHelpPage = 10;
 constexpr std::uint16_t kHelpScrollEnd = 65535;
 
@@ -33,6 +33,15 @@ bool is_page_forward(const term::KeyEvent& key) {
 
 View view_at(int index) { return static_cast<View>(index); }
 int index_of(View view) { return static_cast<int>(view); }
+
+// The view before (-1) or after (+1) `view` in tab order, SEQ to SET; `view` itself past either
+// end and from the project list.
+View view_beside(View view, int step) {
+  const int index = index_of(view) + step;
+  const bool inside =
+      view != View::Project && index >= index_of(View::Seq) && index <= index_of(View::Set);
+  return inside ? view_at(index) : view;
+}
 
 }  // namespace
 
@@ -138,12 +147,8 @@ bool App::handle_global_key(const term::KeyEvent& key) {
     if (key.function == 4 && current_track + 1u < kTrackCount) select_track(current_track + 1);
     return key.function == 3 || key.function == 4;
   }
-  if (key.code == KeyCode::PageUp) {
-    if (view >= View::Synth) switch_view(view_at(index_of(view) - 1));
-    return true;
-  }
-  if (key.code == KeyCode::PageDown) {
-    if (view >= View::Seq && view <= View::Mix) switch_view(view_at(index_of(view) + 1));
+  if (key.code == KeyCode::PageUp || key.code == KeyCode::PageDown) {
+    switch_view(view_beside(view, key.code == KeyCode::PageUp ? -1 : 1));
     return true;
   }
   if (key.code != KeyCode::Char) return false;
@@ -151,13 +156,7 @@ bool App::handle_global_key(const term::KeyEvent& key) {
   // The view keys, in tab order; pressing the key of the view already shown ends its editing.
   constexpr std::u32string_view kViewKeys = U"qwert";
   if (auto at = kViewKeys.find(key.character); at != std::u32string_view::npos) {
-    View wanted = view_at(index_of(View::Seq) + static_cast<int>(at));
-    if (view != wanted) {
-      view = wanted;
-      column = 0;
-      row_nav = true;
-      mode = Mode::Normal;
-    }
+    switch_view(view_at(index_of(View::Seq) + static_cast<int>(at)));
     editing = false;
     return true;
   }
@@ -228,16 +227,13 @@ bool App::handle_navigation_key(const term::KeyEvent& key) {
   if (!to_previous_view && !to_next_view && !page_back && !page_forward) return false;
 
   row_nav = true;
-  if (to_previous_view) {
-    if (view >= View::Synth) switch_view(view_at(index_of(view) - 1));
-  } else if (to_next_view) {
-    if (view >= View::Seq && view <= View::Mix) switch_view(view_at(index_of(view) + 1));
+  if (to_previous_view || to_next_view) {
+    switch_view(view_beside(view, to_previous_view ? -1 : 1));
   } else if (view == View::Seq) {
     seq_page = seq_page == SeqPage::Steps ? SeqPage::Arp : SeqPage::Steps;
   } else if (view == View::Synth) {
     constexpr int kPages = 3;
-    int page = (static_cast<int>(synth_page) + (page_forward ? 1 : kPages - 1)) % kPages;
-    synth_page = static_cast<SynthPage>(page);
+    synth_page = edit_keys::wrapped(synth_page, page_forward ? 1 : -1, kPages);
   }
   return true;
 }

@@ -12,7 +12,6 @@ namespace {
 
 namespace messages = audio::messages;
 namespace ids = synth::params;
-constexpr const char* kLogTarget = "quorvelan::ui::app";
 
 using effect_fields::kEffectFields;
 
@@ -32,6 +31,12 @@ sequencer::project::Project App::build_project() const {
   project.lfos = lfo_configs;
   project.midi_in_channels = midi_channels;
   return project;
+}
+
+Result<void> App::save_project_as(std::string_view name) const {
+  auto path = preset::item_path(preset::projects_dir(), name);
+  if (!path) return std::unexpected(path.error());
+  return build_project().save(*path);
 }
 
 void App::load_project_by_name(const std::string& name) {

@@ -5,31 +5,24 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 
-#include "numeric.hpp"
 #include "term/block.hpp"
 #include "term/layout.hpp"
 #include "term/paragraph.hpp"
 #include "ui/app.hpp"
+#include "ui/overlay_box.hpp"
+#include "ui/widgets.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
 
 using term::Constraint;
 using term::Line;
-using term::Modifier;
 using term::Span;
 using term::Style;
 
-constexpr std::array<const char*, 8> kMeterGlyphs{"▁", "▂", "▃", "▄", "▅", "▆", "▇", "█"};
 constexpr auto kStatusShownFor = std::chrono::seconds(2);
-
-// The block glyph for a level 0..1: levels outside show the lowest or the full block.
-const char* meter_glyph(float level) {
-  int index = std::clamp(saturating_cast<int>(std::round(level * 7.0f)), 0, 7);
-  return kMeterGlyphs[static_cast<std::size_t>(index)];
-}
+constexpr std::uint16_t kPickerWidth = 50;
 
 std::string bpm_text(double bpm) { return fmt::format("BPM:{:.0f}", bpm); }
 
@@ -104,7 +97,8 @@ void App::render_header(const term::Rect& area, term::Buffer& buffer) const {
   for (std::uint8_t track = 0; track < kTrackCount; ++track) {
     if (track > 0) spans.emplace_back(" ", Style{}.fg(theme.border));
     spans.emplace_back(
-        fmt::format("{}{}", meter_glyph(meters[track].left), meter_glyph(meters[track].right)),
+        fmt::format("{}{}", widgets::meter_glyph(meters[track].left),
+                    widgets::meter_glyph(meters[track].right)),
         Style{}.fg(theme.track(track)));
   }
   term::Paragraph({Line(std::move(spans))}).style(Style{}.bg(theme.header_bg)).render(area, buffer);
@@ -189,18 +183,11 @@ void App::render_project_picker(const term::Rect& area, term::Buffer& buffer) co
                              : "Up/Down: navigate  Enter: select  Ctrl+Q: quit",
                      Style{}.fg(theme.dim));
 
-  const auto width = std::min<std::uint16_t>(area.width, 50);
-  const auto height =
-      static_cast<std::uint16_t>(std::min<std::size_t>(lines.size(), area.height));
-  const auto x_offset = static_cast<std::uint16_t>((area.width - width) / 2);
-  const auto y_offset =
-      lines.size() < area.height ? static_cast<std::uint16_t>((area.height - lines.size()) / 2) : 0;
-  const term::Rect box{static_cast<std::uint16_t>(area.x + x_offset),
-                       static_cast<std::uint16_t>(area.y + y_offset), width, height};
+  const term::Rect box = overlay_box::centred(
+      area, kPickerWidth, static_cast<std::uint16_t>(std::min<std::size_t>(lines.size(), 65535)));
   // A list taller than the screen scrolls so that the selected entry stays in sight.
-  const std::size_t selected_line = kFirstEntryLine + project_row;
-  const auto scroll = static_cast<std::uint16_t>(
-      selected_line >= height ? std::min<std::size_t>(selected_line + 1 - height, 65535) : 0);
+  const auto scroll = static_cast<std::uint16_t>(std::min<std::size_t>(
+      widgets::first_visible(kFirstEntryLine + project_row, box.height), 65535));
   term::Paragraph(std::move(lines)).scroll(scroll).render(box, buffer);
 }
 

@@ -11,20 +11,17 @@
 #include "term/width.hpp"
 #include "ui/app.hpp"
 #include "ui/dialog_grid.hpp"
+#include "ui/edit_keys.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
 
+using edit_keys::is_typed;
+using edit_keys::move_in_list;
+using edit_keys::pop_character;
 using term::KeyCode;
-using term::KeyModifier;
 
-constexpr const char* kLogTarget = "quorvelan::ui::app";
 constexpr std::size_t kTargetCount = 3;
-
-// A key that types its character: Ctrl and Alt chords are commands, not text.
-bool is_typed(const term::KeyEvent& key) {
-  return key.code == KeyCode::Char && !key.has(KeyModifier::Ctrl) && !key.has(KeyModifier::Alt);
-}
 
 // Letters and digits of any script, with the marks that some scripts write inside a word (the
 // vowel signs of Devanagari, for example). Nothing here can leave a folder or end a file name.
@@ -99,22 +96,9 @@ std::string upper_case(std::string_view text) {
   return upper;
 }
 
-// Removes the last character (not merely its last byte) of UTF-8 text.
-void pop_character(std::string& text) {
-  std::size_t last = 0;
-  for_each_code_point(text, [&](utf8proc_int32_t, std::size_t at, std::size_t) { last = at; });
-  text.erase(std::min(last, text.size()));
-}
-
 void back_to_target_menu(App& app) {
   app.dialog_stage = DialogStage::TargetMenu;
   app.dialog_file_index = 0;
-}
-
-// Moves a list cursor one up or down inside a list of `count` entries.
-void move_cursor(std::size_t& cursor, const term::KeyEvent& key, std::size_t count) {
-  if (key.code == KeyCode::Up && cursor > 0) --cursor;
-  if (key.code == KeyCode::Down && cursor + 1 < count) ++cursor;
 }
 
 // The browser's cursor on a preset that its list still holds (the list may have shrunk).
@@ -159,7 +143,7 @@ void handle_target_menu_key(App& app, const term::KeyEvent& key) {
   } else if (key.code == KeyCode::Enter) {
     choose_target(app);
   } else {
-    move_cursor(app.dialog_file_index, key, kTargetCount);
+    move_in_list(app.dialog_file_index, key, kTargetCount);
   }
 }
 
@@ -248,7 +232,7 @@ void handle_file_list_key(App& app, const term::KeyEvent& key) {
     }
     app.dialog_open = false;
   } else {
-    move_cursor(app.dialog_file_index, key, app.dialog_files.size());
+    move_in_list(app.dialog_file_index, key, app.dialog_files.size());
   }
 }
 
@@ -258,7 +242,7 @@ void handle_bank_list_key(App& app, const term::KeyEvent& key) {
   } else if (key.code == KeyCode::Enter) {
     if (!app.banks.empty()) open_preset_list(app, 0);
   } else {
-    move_cursor(app.bank_index, key, app.banks.size());
+    move_in_list(app.bank_index, key, app.banks.size());
   }
 }
 
@@ -300,7 +284,7 @@ void handle_preset_list_key(App& app, const term::KeyEvent& key) {
     app.apply_preset_filter();
     app.preset_index = 0;
   } else {
-    move_cursor(app.preset_index, key, app.filtered_presets.size());
+    move_in_list(app.preset_index, key, app.filtered_presets.size());
   }
 }
 
@@ -336,8 +320,7 @@ void App::execute_save() {
       break;
     case FileTarget::Project: {
       project_name = name;
-      auto path = preset::item_path(preset::projects_dir(), name);
-      saved = path ? build_project().save(*path) : Result<void>(std::unexpected(path.error()));
+      saved = save_project_as(name);
       break;
     }
   }

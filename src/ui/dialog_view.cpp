@@ -11,6 +11,7 @@
 #include "ui/app.hpp"
 #include "ui/dialog_grid.hpp"
 #include "ui/overlay_box.hpp"
+#include "ui/widgets.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -41,11 +42,6 @@ std::uint16_t list_box_height(const term::Rect& screen, std::size_t lines) {
   return static_cast<std::uint16_t>(std::max(wanted, kSmallestListBox));
 }
 
-// The first entry to show so that the cursor stays inside `rows` rows.
-std::size_t first_shown(std::size_t cursor, std::size_t rows) {
-  return rows > 0 && cursor >= rows ? cursor + 1 - rows : 0;
-}
-
 Line entry_line(const views::Theme& theme, const std::string& text, bool selected) {
   if (selected) return Line("> " + text, Style{}.fg(theme.title).bold());
   return Line("  " + text, Style{}.fg(theme.fg));
@@ -55,7 +51,7 @@ Line entry_line(const views::Theme& theme, const std::string& text, bool selecte
 template <class Text>
 void append_entries(std::vector<Line>& lines, const views::Theme& theme, std::size_t count,
                     std::size_t cursor, std::size_t rows, Text&& text_of) {
-  const std::size_t first = first_shown(cursor, rows);
+  const std::size_t first = widgets::first_visible(cursor, rows);
   for (std::size_t i = first; i < count && i < first + rows; ++i) {
     lines.push_back(entry_line(theme, text_of(i), i == cursor));
   }

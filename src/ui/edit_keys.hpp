@@ -2,13 +2,15 @@
 // The keys every editing view shares. While nothing is edited the arrows move a cursor over
 // columns and rows. While a field is edited, Left/Right change it in small steps, Up/Down in
 // larger ones, [ and ] in fine and { and } in coarse ones (Right, Up, ] and } go up), and Enter or
-// Esc ends the editing.
+// Esc ends the editing. The text fields of the dialogs and the target picker share the typing
+// keys and the Up/Down list cursor.
 
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "term/keys.hpp"
 
@@ -94,6 +96,33 @@ struct StepRange {
 };
 constexpr float stepped(float value, float delta, const StepRange& range) {
   return std::clamp(value + delta * range.step, range.low, range.high);
+}
+
+// One of `count` values (an enum, or a number counted from 0) moved `step` places, wrapping at
+// both ends.
+template <typename Value>
+constexpr Value wrapped(Value value, int step, int count) {
+  return static_cast<Value>((static_cast<int>(value) + step % count + count) % count);
+}
+
+// A key that types its character: Ctrl and Alt chords are commands, not text.
+constexpr bool is_typed(const term::KeyEvent& key) {
+  return key.code == term::KeyCode::Char && !key.has(term::KeyModifier::Ctrl) &&
+         !key.has(term::KeyModifier::Alt);
+}
+
+// Drops the last character of typed UTF-8 text, with all of its bytes.
+inline void pop_character(std::string& text) {
+  if (text.empty()) return;
+  std::size_t at = text.size() - 1;
+  while (at > 0 && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) --at;
+  text.erase(at);
+}
+
+// Up and Down move a list cursor one entry inside a list of `count` entries.
+constexpr void move_in_list(std::size_t& cursor, const term::KeyEvent& key, std::size_t count) {
+  if (key.code == term::KeyCode::Up && cursor > 0) --cursor;
+  if (key.code == term::KeyCode::Down && cursor + 1 < count) ++cursor;
 }
 
 }  // namespace quorvelan::ui::edit_keys

@@ -42,15 +42,21 @@ inline constexpr std::array kEffectFields{
     EffectField{5, 1, &EffectsParams::dj_filter_resonance, "DJ Reso"},
 };
 
-// The setting at an address; null for an address that names none (the ping-pong switch is no
+// The entry of an address; null for an address that names none (the ping-pong switch is no
 // continuous setting and has none).
+constexpr const EffectField* entry(std::uint8_t effect, std::uint8_t param) {
+  for (const auto& field : kEffectFields) {
+    if (field.effect == effect && field.param == param) return &field;
+  }
+  return nullptr;
+}
+
+// The setting at an address; null where entry() finds none.
 template <typename Effects>  // EffectsParams, const or not
 auto* find(Effects& effects, std::uint8_t effect, std::uint8_t param) {
   using Result = decltype(&(effects.*kEffectFields[0].field));
-  for (const auto& entry : kEffectFields) {
-    if (entry.effect == effect && entry.param == param) return Result{&(effects.*entry.field)};
-  }
-  return Result{nullptr};
+  const EffectField* at = entry(effect, param);
+  return at ? Result{&(effects.*at->field)} : Result{nullptr};
 }
 
 }  // namespace quorvelan::ui::effect_fields

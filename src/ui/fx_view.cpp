@@ -3,12 +3,9 @@
 
 #include <fmt/format.h>
 
-#include <algorithm>
 #include <array>
-#include <functional>
 #include <optional>
 
-#include "numeric.hpp"
 #include "term/block.hpp"
 #include "term/layout.hpp"
 #include "term/paragraph.hpp"
@@ -25,6 +22,8 @@ using term::Line;
 using term::Rect;
 using term::Span;
 using term::Style;
+using widgets::milliseconds_display;
+using widgets::percent_display;
 
 constexpr std::size_t kPanelCount = 3;
 
@@ -41,8 +40,6 @@ struct FxRow {
   std::string (*text)(float);
 };
 std::string hertz(float v) { return fmt::format("{:.1f} Hz", v); }
-std::string percent(float v) { return fmt::format("{:.0f}%", v * 100.0f); }
-std::string milliseconds(float v) { return fmt::format("{:.0f}ms", v * 1000.0f); }
 
 struct FxPanel {
   const char* title;
@@ -50,25 +47,19 @@ struct FxPanel {
 };
 const std::array<FxPanel, kPanelCount>& fx_panels() {
   static const std::array<FxPanel, kPanelCount> panels{{
-      {"CHORUS", {{"Rate", hertz}, {"Depth", percent}, {"Mix", percent}}},
+      {"CHORUS", {{"Rate", hertz}, {"Depth", percent_display}, {"Mix", percent_display}}},
       {"DELAY",
-       {{"Time L", milliseconds}, {"Time R", milliseconds}, {"Feedback", percent},
-        {"Mix", percent}}},
+       {{"Time L", milliseconds_display},
+        {"Time R", milliseconds_display},
+        {"Feedback", percent_display},
+        {"Mix", percent_display}}},
       {"REVERB",
-       {{"Decay", percent}, {"Damping", percent}, {"Mix", percent}, {"PreDly", milliseconds}}},
+       {{"Decay", percent_display},
+        {"Damping", percent_display},
+        {"Mix", percent_display},
+        {"PreDly", milliseconds_display}}},
   }};
   return panels;
-}
-
-// The live value an LFO last wrote into an effect parameter, from the first LFO that targets it.
-std::optional<float> live_value(const App& app, std::uint8_t effect, std::uint8_t param) {
-  for (const auto& record : app.lfo_modulation) {
-    if (record.kind == lfo::ModTargetKind::EffectParam && record.a == effect &&
-        record.b == param) {
-      return clamp_finite(record.value, 0.0f, 1.0f);
-    }
-  }
-  return std::nullopt;
 }
 
 }  // namespace
@@ -86,7 +77,8 @@ void App::render_effects(term::Buffer& buffer, const term::Rect& body) const {
     std::vector<Line> lines;
     for (std::uint8_t row = 0; row < panel.rows.size(); ++row) {
       const float setting = *effect_fields::find(effects, effect, row);
-      const auto live = live_value(*this, effect, row);
+      const auto live =
+          widgets::live_modulation(*this, lfo::ModTargetKind::EffectParam, effect, row);
       const bool selected = focused && fx_row == row;
       lines.push_back(widgets::param_line_sel_mod(
           panel.rows[row].label, panel.rows[row].text(setting), live.has_value(), selected,
@@ -94,11 +86,13 @@ void App::render_effects(term::Buffer& buffer, const term::Rect& body) const {
     }
     if (effect == 0) {
       lines.emplace_back("  Routing:", dim);
-      lines.push_back(Line({Span("  CHR>REV: ", dim), Span(percent(effects.chorus_to_reverb), value)}));
+      lines.push_back(
+          Line({Span("  CHR>REV: ", dim), Span(percent_display(effects.chorus_to_reverb), value)}));
     } else if (effect == 1) {
       lines.push_back(
           Line({Span("  Ping-Pong: ", dim), Span(effects.delay_ping_pong ? "ON" : "OFF", value)}));
-      lines.push_back(Line({Span("  DEL>REV: ", dim), Span(percent(effects.delay_to_reverb), value)}));
+      lines.push_back(
+          Line({Span("  DEL>REV: ", dim), Span(percent_display(effects.delay_to_reverb), value)}));
     }
     term::Paragraph(std::move(lines)).render(block.inner(areas[effect]), buffer);
   }

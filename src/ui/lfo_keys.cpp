@@ -49,15 +49,8 @@ constexpr NumericField kFade{&LfoConfig::fade, {0.5f, 1.0f, 0.1f, 1.0f}, -10.0f,
 // Fractions of a cycle: an hour on a 24-hour dial, an eighth, a degree, an eighth.
 constexpr Amounts kPhaseAmounts{1.0f / 24.0f, 0.125f, 1.0f / 360.0f, 0.125f};
 
-constexpr std::size_t kShapeCount = 8;
-constexpr std::size_t kTrigModeCount = 5;
-
-// The value `sign` places on in an enum of `count` values, wrapping at both ends.
-template <typename Enum>
-Enum cycled(Enum value, int sign, std::size_t count) {
-  const auto n = static_cast<int>(count);
-  return static_cast<Enum>((static_cast<int>(value) + sign + n) % n);
-}
+constexpr int kShapeCount = 8;
+constexpr int kTrigModeCount = 5;
 
 // Applies a stroke to one field; false when the field takes no such stroke.
 bool apply_stroke(LfoConfig& config, Field field, Stroke stroke) {
@@ -70,13 +63,14 @@ bool apply_stroke(LfoConfig& config, Field field, Stroke stroke) {
   };
   switch (field) {
     case Field::Shape:
-      if (steps_through) config.shape = cycled(config.shape, stroke.sign, kShapeCount);
+      if (steps_through) config.shape = edit_keys::wrapped(config.shape, stroke.sign, kShapeCount);
       return steps_through;
     case Field::Rate: return move(kRate);
     case Field::Depth: return move(kDepth);
     case Field::Target: return false;  // chosen in the picker
     case Field::TrigMode:
-      if (steps_through) config.trig_mode = cycled(config.trig_mode, stroke.sign, kTrigModeCount);
+      if (steps_through)
+        config.trig_mode = edit_keys::wrapped(config.trig_mode, stroke.sign, kTrigModeCount);
       return steps_through;
     case Field::Fade: return move(kFade);
     case Field::Sync:
@@ -122,19 +116,6 @@ std::string lower_case(std::string_view text) {
   return lower;
 }
 
-// Drops the last character of UTF-8 text, with all of its bytes.
-void remove_last_character(std::string& text) {
-  if (text.empty()) return;
-  std::size_t at = text.size() - 1;
-  while (at > 0 && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) --at;
-  text.erase(at);
-}
-
-bool is_typed_character(const term::KeyEvent& key) {
-  return key.code == KeyCode::Char && !key.has(term::KeyModifier::Ctrl) &&
-         !key.has(term::KeyModifier::Alt);
-}
-
 }  // namespace
 
 void App::handle_lfo_key(const term::KeyEvent& key) {
@@ -169,16 +150,12 @@ void App::handle_picker_key(const term::KeyEvent& key) {
     picker_items = build_target_list_filtered(picker_filter);
     picker_index = 0;
   };
-  if (is_typed_character(key)) {
+  if (edit_keys::is_typed(key)) {
     picker_filter += term::encode_utf8(key.character);
     refilter();
   } else if (key.code == KeyCode::Backspace) {
-    remove_last_character(picker_filter);
+    edit_keys::pop_character(picker_filter);
     refilter();
-  } else if (key.code == KeyCode::Up) {
-    if (picker_index > 0) --picker_index;
-  } else if (key.code == KeyCode::Down) {
-    if (picker_index + 1 < picker_items.size()) ++picker_index;
   } else if (key.code == KeyCode::Enter) {
     if (picker_index < picker_items.size()) {
       auto& config = lfo_configs[std::min(column, kLastLfo)];
@@ -189,6 +166,8 @@ void App::handle_picker_key(const term::KeyEvent& key) {
     picker_open = false;
   } else if (key.code == KeyCode::Esc) {
     picker_open = false;
+  } else {
+    edit_keys::move_in_list(picker_index, key, picker_items.size());
   }
 }
 

@@ -120,7 +120,7 @@ FieldRow field_row(const LfoConfig& config, std::uint8_t field) {
   switch (field) {
     case 0: return {"Shape", shape_name(config.shape), 0.0f};
     case 1: return {"Rate", rate_text(config), config.sync ? 0.0f : config.rate / 50.0f};
-    case 2: return {"Depth", fmt::format("{:+.0f}%", config.depth * 100.0f), std::fabs(config.depth)};
+    case 2: return {"Depth", widgets::signed_percent_display(config.depth), std::fabs(config.depth)};
     case 4: {
       const auto mode = static_cast<std::size_t>(config.trig_mode);
       return {"Mode", mode < kTrigModeNames.size() ? kTrigModeNames[mode] : "?", 0.0f};
@@ -205,8 +205,7 @@ void App::render_lfo(term::Buffer& buffer, const term::Rect& body) const {
   } else {
     // Scrolled just far enough that the cursor's entry is on the last list row.
     const std::size_t list_rows = inside.height > 1 ? inside.height - 1u : 0u;
-    const std::size_t first =
-        list_rows > 0 && picker_index >= list_rows ? picker_index + 1 - list_rows : 0;
+    const std::size_t first = widgets::first_visible(picker_index, list_rows);
     const std::size_t end = std::min(picker_items.size(), first + list_rows);
     for (std::size_t i = first; i < end; ++i) {
       Line line("  " + picker_items[i].second, Style{}.fg(theme.fg));

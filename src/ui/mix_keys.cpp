@@ -18,7 +18,7 @@ using edit_keys::StepRange;
 using sequencer::types::TrackMixerState;
 using term::KeyCode;
 
-constexpr std::uint8_t kMasterColumn = 4;
+constexpr std::uint8_t kMasterColumn = kTrackCount;  // after the track strips
 constexpr std::uint8_t kLastRow = 4;
 
 // Track rows: volume, pan, then the chorus, delay and reverb sends (send bus = row - 2).
@@ -42,7 +42,7 @@ struct MasterRow {
   std::uint8_t param;
 };
 constexpr std::array<MasterRow, 4> kMasterEffectRows{{{3, 0}, {3, 1}, {5, 0}, {5, 1}}};
-constexpr StepRange kMasterVolumeRange{0.05f, 0.0f, 4.0f};
+constexpr StepRange kMasterVolumeRange{0.05f, 0.0f, kMaxMasterVolume};
 constexpr StepRange kMasterEffectRange{0.02f, 0.0f, 1.0f};
 
 }  // namespace

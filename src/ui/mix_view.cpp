@@ -21,6 +21,7 @@ using term::Line;
 using term::Rect;
 using term::Span;
 using term::Style;
+using widgets::percent_display;
 
 constexpr std::size_t kStripCount = kTrackCount + 1;  // the master last
 constexpr std::uint8_t kMasterColumn = kTrackCount;
@@ -56,8 +57,6 @@ std::array<Strip, kStripCount> mixer_layout(const Rect& body) {
   return strips;
 }
 
-std::string percent(float v) { return fmt::format("{:.0f}%", v * 100.0f); }
-
 // The DJ filter's one knob: low-pass below the middle, high-pass above, off around it.
 std::string dj_cutoff_text(float v) {
   if (v < 0.48f) return fmt::format("LP {:.0f}%", (0.5f - v) * 200.0f);
@@ -83,7 +82,7 @@ struct StripLook {
   }
   [[nodiscard]] Line bar(const Rect& text, float value) const {
     const std::size_t width = text.width > 3 ? text.width - 3 : 0;
-    return Line(fmt::format(" |{}|", widgets::param_bar(width, value)), Style{}.fg(color));
+    return Line(" " + widgets::framed_bar(width, value), Style{}.fg(color));
   }
 };
 
@@ -110,14 +109,14 @@ void App::render_mixer(term::Buffer& buffer, const term::Rect& body) const {
     std::vector<Line> lines(kTrackLineCount);
     if (state.muted) lines[0] = Line("[MUTED]", Style{}.fg(term::colors::red).bold());
     const std::array<float, 3> sends{state.chorus_send, state.delay_send, state.reverb_send};
-    lines[kTrackRowLines[0]] = look.row(0, "Vol:", percent(state.volume));
+    lines[kTrackRowLines[0]] = look.row(0, "Vol:", percent_display(state.volume));
     lines[kTrackRowLines[0] + 1] = look.bar(strip.text, state.volume);
     lines[kTrackRowLines[1]] = look.row(1, "Pan:", widgets::pan_display(state.pan));
     lines[kTrackRowLines[2] - 1] = Line("Sends:", dim);
     constexpr std::array<const char*, 3> kSendLabels{"CHR:", "DEL:", "REV:"};
     for (std::uint8_t send = 0; send < sends.size(); ++send) {
       const auto row = static_cast<std::uint8_t>(2 + send);
-      lines[kTrackRowLines[row]] = look.row(row, kSendLabels[send], percent(sends[send]));
+      lines[kTrackRowLines[row]] = look.row(row, kSendLabels[send], percent_display(sends[send]));
     }
     term::Paragraph(std::move(lines)).render(strip.text, buffer);
     render_vertical_meter(buffer, strip.meter, meters[track].left, meters[track].right);
@@ -127,14 +126,14 @@ void App::render_mixer(term::Buffer& buffer, const term::Rect& body) const {
   const auto look = draw_strip_block(*this, buffer, strip, kMasterColumn, "Master", theme.accent);
   if (strip.inner.width <= 2 || strip.inner.height <= 5) return;
   std::vector<Line> lines(kMasterLineCount);
-  lines[kMasterRowLines[0]] = look.row(0, "Vol:", percent(master_volume));
+  lines[kMasterRowLines[0]] = look.row(0, "Vol:", percent_display(master_volume));
   lines[kMasterRowLines[0] + 1] = look.bar(strip.text, master_volume / 4.0f);  // 0..400%
   lines[kMasterRowLines[1] - 1] = Line(" Overdrive", dim);
-  lines[kMasterRowLines[1]] = look.row(1, "Drv:", percent(effects.overdrive_drive));
-  lines[kMasterRowLines[2]] = look.row(2, "Tone:", percent(effects.overdrive_tone));
+  lines[kMasterRowLines[1]] = look.row(1, "Drv:", percent_display(effects.overdrive_drive));
+  lines[kMasterRowLines[2]] = look.row(2, "Tone:", percent_display(effects.overdrive_tone));
   lines[kMasterRowLines[3] - 1] = Line(" DJ Filter", dim);
   lines[kMasterRowLines[3]] = look.row(3, "Cut:", dj_cutoff_text(effects.dj_filter_cutoff));
-  lines[kMasterRowLines[4]] = look.row(4, "Reso:", percent(effects.dj_filter_resonance));
+  lines[kMasterRowLines[4]] = look.row(4, "Reso:", percent_display(effects.dj_filter_resonance));
   term::Paragraph(std::move(lines)).render(strip.text, buffer);
 
   // The loudest track on each side, never below silence.

@@ -51,12 +51,8 @@ std::string label(const ModTarget& target) {
         if constexpr (std::is_same_v<Target, ModTarget::SynthParam>) {
           return fmt::format("T{}:{}", t.track + 1, synth::params::synth_param_name(t.param_id));
         } else if constexpr (std::is_same_v<Target, ModTarget::EffectParam>) {
-          for (const auto& entry : effect_fields::kEffectFields) {
-            if (entry.effect == t.effect && entry.param == t.param) {
-              return fmt::format("FX:{}", entry.label);
-            }
-          }
-          return "FX:?";
+          const auto* entry = effect_fields::entry(t.effect, t.param);
+          return entry ? fmt::format("FX:{}", entry->label) : std::string{"FX:?"};
         } else if constexpr (std::is_same_v<Target, ModTarget::SendLevel>) {
           return fmt::format("MIX:{}", entry_or_unknown(kSendLabels, t.send));
         } else if constexpr (std::is_same_v<Target, ModTarget::LfoParam>) {

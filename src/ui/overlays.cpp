@@ -3,12 +3,12 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <array>
 #include <span>
 
 #include "term/block.hpp"
 #include "term/clear.hpp"
-#include "term/layout.hpp"
 #include "term/paragraph.hpp"
 #include "term/width.hpp"
 #include "ui/app.hpp"

@@ -7,15 +7,14 @@
 #include <utility>
 
 #include "ui/app.hpp"
+#include "ui/edit_keys.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
 
 namespace messages = audio::messages;
 namespace pattern = sequencer::pattern;
-using pattern::ArpMode;
-using pattern::ClockDivision;
-using pattern::ScaleType;
+using edit_keys::wrapped;
 using pattern::TrigCondition;
 using term::KeyCode;
 
@@ -79,13 +78,6 @@ constexpr int kArpGateArrowStep = 5;  // the brackets move the gate by 1
 template <typename Number>
 Number clamped_step(Number value, int amount, int low, int high) {
   return static_cast<Number>(std::clamp(int{value} + amount, low, high));
-}
-
-// One of `count` values moved by `delta`, wrapping at both ends.
-template <typename Value>
-Value wrapped_step(Value value, int delta, int count) {
-  const int moved = (static_cast<int>(value) + delta % count + count) % count;
-  return static_cast<Value>(moved);
 }
 
 int direction(std::int8_t delta) { return delta >= 1 ? 1 : -1; }
@@ -172,7 +164,7 @@ void edit_detail_row(App& app, std::int8_t delta, bool coarse) {
       app.clamp_step_cursor();
       return;
     default:
-      track.clock_division = wrapped_step(track.clock_division, direction(delta), kDivisionCount);
+      track.clock_division = wrapped(track.clock_division, direction(delta), kDivisionCount);
       return;
   }
 }
@@ -242,10 +234,10 @@ void adjust_arp_field(App& app, int delta, bool arrow) {
   auto& arp = track.arp;
   switch (app.arp_field) {
     case kArpMode:
-      arp.mode = wrapped_step(arp.mode, delta, kArpModeCount);
+      arp.mode = wrapped(arp.mode, delta, kArpModeCount);
       return;
     case kArpDivision:
-      arp.division = wrapped_step(arp.division, delta, kDivisionCount);
+      arp.division = wrapped(arp.division, delta, kDivisionCount);
       return;
     case kArpGate:
       arp.gate_percent =
@@ -267,10 +259,10 @@ void adjust_arp_field(App& app, int delta, bool arrow) {
       return;
     }
     case kArpScale:
-      track.scale = wrapped_step(track.scale, delta, kScaleCount);
+      track.scale = wrapped(track.scale, delta, kScaleCount);
       return;
     default:
-      track.scale_root = wrapped_step(track.scale_root, delta, kRootCount);
+      track.scale_root = wrapped(track.scale_root, delta, kRootCount);
       return;
   }
 }
@@ -302,24 +294,14 @@ void handle_arp_key(App& app, const term::KeyEvent& key) {
 }
 
 void handle_arp_editing_key(App& app, const term::KeyEvent& key) {
-  switch (key.code) {
-    case KeyCode::Enter:
-    case KeyCode::Esc:
-      app.editing = false;
-      return;
-    case KeyCode::Right:
-    case KeyCode::Up:
-      return adjust_arp_field(app, 1, true);
-    case KeyCode::Left:
-    case KeyCode::Down:
-      return adjust_arp_field(app, -1, true);
-    case KeyCode::Char:
-      if (key.character == U'[') adjust_arp_field(app, -1, false);
-      if (key.character == U']') adjust_arp_field(app, 1, false);
-      return;
-    default:
-      return;
+  if (edit_keys::ends_editing(key)) {
+    app.editing = false;
+    return;
   }
+  // The arrows and the brackets step a field; the braces have no step here.
+  const auto stroke = edit_keys::stroke(key);
+  if (!stroke || stroke->pair == edit_keys::Pair::Braces) return;
+  adjust_arp_field(app, stroke->sign, stroke->pair != edit_keys::Pair::Brackets);
 }
 
 }  // namespace
@@ -341,7 +323,7 @@ TrigCondition App::cycle_trig_condition(const TrigCondition& condition, std::int
   const int index =
       found == kTrigConditionRing.end() ? 0 : static_cast<int>(found - kTrigConditionRing.begin());
   return kTrigConditionRing[static_cast<std::size_t>(
-      wrapped_step(index, direction(delta), static_cast<int>(kTrigConditionRing.size())))];
+      wrapped(index, direction(delta), static_cast<int>(kTrigConditionRing.size())))];
 }
 
 void App::release_all_held() {

@@ -15,6 +15,8 @@
 #include "term/paragraph.hpp"
 #include "term/width.hpp"
 #include "ui/app.hpp"
+#include "ui/focus.hpp"
+#include "ui/widgets.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -42,6 +44,7 @@ constexpr std::array<const char*, 9> kScaleNames{
 constexpr std::array<const char*, 9> kArpLabels{
     "Mode:     ", "Division: ", "Gate:     ", "Octaves:  ", "Length:   ",
     "Latch:    ", "Offsets:  ", "Scale:    ", "Root:     "};
+constexpr std::array<const char*, 2> kPageNames{"SEQ", "ARP"};
 constexpr std::uint8_t kArpOffsetsField = 6;
 constexpr std::size_t kGridColumns = 16;
 constexpr std::size_t kGridCellWidth = 4;   // columns drawn of each cell, whatever its pitch
@@ -90,15 +93,15 @@ std::size_t playable_steps(const pattern::Track& track) {
 // ---- Layout: one split of the body that the drawing and the jump labels both use. ----
 
 struct SeqLayout {
-  Rect tab_row;
-  std::vector<Rect> tabs;  // the four track tabs, inside tab_row
-  Rect pattern_strip;      // step page only
-  Rect grid;               // step page only
-  Rect detail;             // step page only
-  Rect arpeggiator;        // arpeggiator page only
+  Rect tab_row;        // the four track tabs
+  Rect pattern_strip;  // step page only
+  Rect grid;           // step page only
+  Rect detail;         // step page only
+  Rect arpeggiator;    // arpeggiator page only
   Rect page_strip;
 };
 
+// The four track tabs in the tab row, as the tabs are drawn and as their jump labels find them.
 std::vector<Rect> split_tabs(const Rect& area) {
   return term::split_horizontal(area, std::vector<Constraint>(4, Constraint::ratio(1, 4)));
 }
@@ -119,7 +122,6 @@ SeqLayout seq_layout(const Rect& body, SeqPage page) {
     layout.tab_row = rows[0];
     layout.arpeggiator = rows[1];
   }
-  layout.tabs = split_tabs(layout.tab_row);
   return layout;
 }
 
@@ -265,8 +267,9 @@ void render_step_detail(const App& app, term::Buffer& buffer, const Rect& area) 
   std::vector<Span> spans;
   for (std::size_t row = 0; row < entries.size(); ++row) {
     const bool selected = highlight && row == app.detail_row;
-    spans.emplace_back(fmt::format("{}{}:", selected ? ">>" : "  ", entries[row].first),
-                       Style{}.fg(theme.dim));
+    spans.emplace_back(
+        fmt::format("{}{}:", focus::row_marker(selected, app.editing), entries[row].first),
+        Style{}.fg(theme.dim));
     spans.emplace_back(term::pad_right(entries[row].second, 5) + " ",
                        selected ? Style{}.fg(colour).bold() : Style{}.fg(theme.fg));
   }
@@ -306,9 +309,10 @@ void render_arpeggiator(const App& app, term::Buffer& buffer, const Rect& area) 
   std::vector<Line> lines;
   for (std::uint8_t field = 0; field < values.size(); ++field) {
     const bool selected = app.row_nav && app.arp_field == field;
-    const char* marker = !selected ? "  " : app.editing ? ">>" : "> ";
     std::vector<Span> spans;
-    spans.emplace_back(fmt::format("{}{}", marker, kArpLabels[field]), Style{}.fg(theme.dim));
+    spans.emplace_back(
+        fmt::format("{}{}", focus::row_marker(selected, app.editing), kArpLabels[field]),
+        Style{}.fg(theme.dim));
     if (field != kArpOffsetsField) {
       const Style value = !selected     ? Style{}.fg(theme.fg)
                           : app.editing ? Style{}.fg(colour).bold()
@@ -335,26 +339,6 @@ void render_arpeggiator(const App& app, term::Buffer& buffer, const Rect& area) 
   term::Paragraph(std::move(lines)).render(block.inner(area), buffer);
 }
 
-// ---- Page strip ----
-
-void render_page_strip(const App& app, term::Buffer& buffer, const Rect& area) {
-  const Style dim = Style{}.fg(app.theme.dim);
-  // Text in the selected colour is the background's own colour in both palettes: it stands on
-  // the selected background, as the active tab of the header does.
-  const Style lit = Style{}.fg(app.theme.selected_fg).bg(app.theme.selected_bg).bold();
-  const Block block = Block().borders(Borders::Left).border_style(dim);
-  block.render(area, buffer);
-  std::vector<Line> lines;
-  if (app.seq_page == SeqPage::Steps) {
-    lines = {Line("   ", dim), Line("SEQ", lit), Line(" · ", dim), Line(" ▼ ", lit)};
-  } else {
-    lines = {Line(" ▲ ", lit), Line(" · ", dim), Line("ARP", lit), Line("   ", dim)};
-  }
-  term::Paragraph(std::move(lines))
-      .alignment(term::Alignment::Center)
-      .render(block.inner(area), buffer);
-}
-
 }  // namespace
 
 void App::render_sequencer(term::Buffer& buffer, const Rect& body) const {
@@ -367,7 +351,8 @@ void App::render_sequencer(term::Buffer& buffer, const Rect& body) const {
   } else {
     render_arpeggiator(*this, buffer, layout.arpeggiator);
   }
-  render_page_strip(*this, buffer, layout.page_strip);
+  widgets::render_page_strip(buffer, layout.page_strip, theme, kPageNames,
+                             static_cast<std::size_t>(seq_page));
 }
 
 void App::render_track_selector(term::Buffer& buffer, const Rect& area) const {
@@ -404,7 +389,7 @@ std::vector<LabelCell> App::seq_label_cells(const Rect& body) const {
   auto top_border = [&cells](const Rect& area) {
     cells.push_back({static_cast<std::uint16_t>(area.x + 1), area.y});
   };
-  for (const Rect& tab : layout.tabs) top_border(tab);
+  for (const Rect& tab : split_tabs(layout.tab_row)) top_border(tab);
   if (seq_page == SeqPage::Steps) {
     top_border(layout.grid);
     top_border(layout.detail);

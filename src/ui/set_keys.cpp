@@ -9,6 +9,7 @@
 #include "log.hpp"
 #include "preset.hpp"
 #include "ui/app.hpp"
+#include "ui/edit_keys.hpp"
 #include "ui/settings_rows.hpp"
 
 namespace quorvelan::ui::app {
@@ -19,19 +20,12 @@ namespace rows = settings_rows;
 using audio::engine::AudioEngine;
 using term::KeyCode;
 
-constexpr const char* kLogTarget = "quorvelan::ui::app";
 constexpr std::uint8_t kLastMidiChannel = 16;  // channels are 1..16, 0 for none
 constexpr std::string_view kSystemDefault = "default";
 
 std::size_t last_row(const App& app) {
   return std::min<std::size_t>(
       rows::last_row(app.column, app.output_devices.size(), app.midi_ports.size()), 255);
-}
-
-// One step of a MIDI channel through 0 (none), 1..16, wrapping at both ends.
-std::uint8_t step_channel(std::uint8_t channel, int step) {
-  constexpr int kValues = kLastMidiChannel + 1;
-  return static_cast<std::uint8_t>((channel + step + kValues) % kValues);
 }
 
 // Opens exactly the device asked for. The engine serves a device that has gone with the system
@@ -114,8 +108,9 @@ void press_sideways(App& app, int step) {
   const rows::MidiRows midi{app.midi_ports.size()};
   const std::size_t row = app.settings_row;
   if (app.column == rows::kMidiColumn && midi.is_channel(row)) {
+    // Through 0 (none) and 1..16, wrapping at both ends.
     auto& channel = app.midi_channels[row - midi.first_channel()];
-    channel = step_channel(channel, step);
+    channel = edit_keys::wrapped(channel, step, kLastMidiChannel + 1);
   } else if (app.column == rows::kMidiColumn && row == midi.clock_sync()) {
     app.clock_sync = !app.clock_sync;
     app.clock_count = 0;

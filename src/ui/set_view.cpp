@@ -10,6 +10,7 @@
 #include "term/paragraph.hpp"
 #include "ui/app.hpp"
 #include "ui/settings_rows.hpp"
+#include "ui/widgets.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -53,7 +54,7 @@ class ColumnLines {
 
   // Drawn inside `area`, scrolled so that the selected row stays in sight.
   void render(const term::Rect& area, term::Buffer& buffer) && {
-    const std::size_t scroll = selected_line_ >= area.height ? selected_line_ + 1 - area.height : 0;
+    const std::size_t scroll = widgets::first_visible(selected_line_, area.height);
     term::Paragraph(std::move(lines_))
         .scroll(static_cast<std::uint16_t>(std::min<std::size_t>(scroll, 65535)))
         .render(area, buffer);

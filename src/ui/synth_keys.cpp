@@ -138,7 +138,7 @@ void edit_algorithm(App& app, const term::KeyEvent& key) {
 
 void App::handle_synth_key(const term::KeyEvent& key) {
   if (!editing) return navigate(*this, key);
-  if (key.code == KeyCode::Enter || key.code == KeyCode::Esc) {
+  if (edit_keys::ends_editing(key)) {
     editing = false;
   } else if (column == 0) {
     edit_algorithm(*this, key);
@@ -177,8 +177,7 @@ void App::adjust_synth_param(float delta) {
       // Whole types only: a quarter step moves nothing, five steps run to the end of the list.
       const int step = saturating_cast<std::int8_t>(delta);
       const int type = static_cast<std::int8_t>(patch.filter_type);
-      patch.filter_type = static_cast<std::uint8_t>(
-          std::clamp(std::clamp(type + step, -128, 127), 0, kLastFilterType));
+      patch.filter_type = static_cast<std::uint8_t>(std::clamp(type + step, 0, kLastFilterType));
       send(ids::kFilterType, static_cast<float>(patch.filter_type));
       return;
     }

@@ -19,6 +19,7 @@
 #include "term/paragraph.hpp"
 #include "term/width.hpp"
 #include "ui/app.hpp"
+#include "ui/focus.hpp"
 #include "ui/widgets.hpp"
 
 namespace quorvelan::ui::app {
@@ -123,15 +124,12 @@ struct LabelledValue {
   std::string value;
 };
 
-std::string milliseconds(float seconds) { return fmt::format("{:.0f}ms", seconds * 1000.0f); }
-std::string percent(float level) { return fmt::format("{:.0f}%", level * 100.0f); }
-
 // The AMP page's envelope line, rows 0..3 of `page_row`, each label after a two-column marker.
 std::array<LabelledValue, 4> envelope_pairs(const TrackSynthParams& patch) {
-  return {{{"Atk: ", milliseconds(patch.amp_attack) + "  "},
-           {"Dec: ", milliseconds(patch.amp_decay) + "  "},
-           {"Sus: ", percent(patch.amp_sustain) + "  "},
-           {"Rel: ", milliseconds(patch.amp_release)}}};
+  return {{{"Atk: ", widgets::milliseconds_display(patch.amp_attack) + "  "},
+           {"Dec: ", widgets::milliseconds_display(patch.amp_decay) + "  "},
+           {"Sus: ", widgets::percent_display(patch.amp_sustain) + "  "},
+           {"Rel: ", widgets::milliseconds_display(patch.amp_release)}}};
 }
 constexpr std::size_t kMarkerWidth = 2;
 
@@ -158,14 +156,12 @@ Rect draw_box(term::Buffer& buffer, const Rect& area, Style border, Line title) 
   return block.inner(area);
 }
 
-// A focused block's title says " > " (bold) while rows are navigated, " * " otherwise; an
-// unfocused block is `dim` with a blank.
+// A panel titled with its focus marker, in `focused_colour` while focused and `dim` otherwise.
 Rect draw_focus_box(term::Buffer& buffer, const Rect& area, bool focused, bool row_nav,
                     Color focused_colour, Color dim, std::string_view title) {
-  const Style border = Style{}.fg(focused ? focused_colour : dim);
-  const char* marker = focused ? (row_nav ? " > " : " * ") : " ";
-  const Style title_style = focused && row_nav ? border.bold() : border;
-  return draw_box(buffer, area, border, Line(fmt::format("{}{}", marker, title), title_style));
+  const auto block = focus::panel_block(title, focused, row_nav, focused ? focused_colour : dim);
+  block.render(area, buffer);
+  return block.inner(area);
 }
 
 // The FLT and AMP pages' row look: a dim marked label, then the value.
@@ -176,8 +172,8 @@ struct RowLook {
 
   [[nodiscard]] bool on_row(std::uint8_t row) const { return page_focused && app.page_row == row; }
   [[nodiscard]] Span label(std::uint8_t row, std::string_view text) const {
-    const char* marker = on_row(row) ? (app.editing ? ">>" : "> ") : "  ";
-    return Span(fmt::format("{}{}", marker, text), Style{}.fg(app.theme.dim));
+    return Span(fmt::format("{}{}", focus::row_marker(on_row(row), app.editing), text),
+                Style{}.fg(app.theme.dim));
   }
   [[nodiscard]] Span value(std::uint8_t row, std::string text) const {
     if (!on_row(row)) return Span(std::move(text), Style{}.fg(app.theme.fg));
@@ -199,7 +195,7 @@ void draw_algorithm_block(const App& app, term::Buffer& buffer, const Rect& area
   const TrackSynthParams& patch = app.synth_params[app.current_track];
   const Rect inner = draw_focus_box(
       buffer, area, focused, app.row_nav, app.theme.track(app.current_track), app.theme.dim,
-      fmt::format("Track {} - Algorithm {} ", app.current_track + 1, patch.algorithm + 1));
+      fmt::format("Track {} - Algorithm {}", app.current_track + 1, patch.algorithm + 1));
   const char* diagram = patch.algorithm < kAlgorithmDiagrams.size()
                             ? kAlgorithmDiagrams[patch.algorithm]
                             : "  Unknown algorithm";
@@ -238,14 +234,14 @@ void draw_operator_box(const App& app, term::Buffer& buffer, const Rect& area, s
   };
   term::Paragraph({
                       row(0, "Rat ", fmt::format("{:.2f}", patch.op_ratios[op])),
-                      row(1, "Lvl ", percent(patch.op_levels[op])),
-                      row(2, "FB  ", percent(patch.op_feedback[op])),
+                      row(1, "Lvl ", widgets::percent_display(patch.op_levels[op])),
+                      row(2, "FB  ", widgets::percent_display(patch.op_feedback[op])),
                       Line(""),
                       Line("Envelope", label_style.add_modifier(Modifier::Underlined)),
-                      row(3, "Atk ", milliseconds(patch.op_attack[op])),
-                      row(4, "Dec ", milliseconds(patch.op_decay[op])),
-                      row(5, "End ", percent(patch.op_end_level[op])),
-                      row(6, "Rel ", milliseconds(patch.op_release[op])),
+                      row(3, "Atk ", widgets::milliseconds_display(patch.op_attack[op])),
+                      row(4, "Dec ", widgets::milliseconds_display(patch.op_decay[op])),
+                      row(5, "End ", widgets::percent_display(patch.op_end_level[op])),
+                      row(6, "Rel ", widgets::milliseconds_display(patch.op_release[op])),
                   })
       .render(inner, buffer);
 }
@@ -258,29 +254,18 @@ std::string cutoff_text(float cutoff) {
   return fmt::format("{:.0f}Hz", hz);
 }
 
-// The value the first LFO that moves this parameter of the current track last wrote.
-const LiveModulation* live_modulation(const App& app, std::uint8_t param_id) {
-  for (const auto& record : app.lfo_modulation) {
-    if (record.kind == lfo::ModTargetKind::SynthParam && record.a == app.current_track &&
-        record.b == param_id) {
-      return &record;
-    }
-  }
-  return nullptr;
-}
-
 Line modulation_line(const App& app, const char* label, std::uint8_t param_id, float base) {
   const views::Theme& theme = app.theme;
   const Style accent = Style{}.fg(theme.filter_accent);
-  const LiveModulation* modulation = live_modulation(app, param_id);
-  if (!modulation) {
+  const auto live =
+      widgets::live_modulation(app, lfo::ModTargetKind::SynthParam, app.current_track, param_id);
+  if (!live) {
     return Line({Span(" ", Style{}.fg(theme.fg).bold()), Span(label, accent),
-                 Span(fmt::format("|{}|", widgets::param_bar(kModulationBarWidth, base)), accent)});
+                 Span(widgets::framed_bar(kModulationBarWidth, base), accent)});
   }
   std::vector<Span> spans{widgets::knob_span(theme.dim, theme.fg, app.pulse), Span(label, accent)};
-  for (auto& span :
-       widgets::param_bar_mod_spans(kModulationBarWidth, theme.filter_accent, theme.fg, base,
-                                    clamp_finite(modulation->value, 0.0f, 1.0f))) {
+  for (auto& span : widgets::param_bar_mod_spans(kModulationBarWidth, theme.filter_accent, theme.fg,
+                                                 base, *live)) {
     spans.push_back(std::move(span));
   }
   return Line(std::move(spans));
@@ -289,7 +274,7 @@ Line modulation_line(const App& app, const char* label, std::uint8_t param_id, f
 void draw_filter_page(const App& app, term::Buffer& buffer, const Rect& area, bool focused) {
   const TrackSynthParams& patch = app.synth_params[app.current_track];
   const Rect inner = draw_focus_box(buffer, area, focused, app.row_nav, app.theme.filter_accent,
-                                    app.theme.dim, "Filter ");
+                                    app.theme.dim, "Filter");
   const RowLook look{app, focused, app.theme.filter_accent};
   auto row = [&](std::uint8_t index, const char* label, std::string value) {
     return Line({look.label(index, label), look.value(index, std::move(value))});
@@ -300,8 +285,8 @@ void draw_filter_page(const App& app, term::Buffer& buffer, const Rect& area, bo
       {
           row(0, "Type:      ", type),
           row(1, "Cutoff:    ", cutoff_text(patch.filter_cutoff)),
-          row(2, "Resonance: ", percent(patch.filter_resonance)),
-          row(3, "Env Depth: ", fmt::format("{:+.0f}%", patch.filter_env_depth * 100)),
+          row(2, "Resonance: ", widgets::percent_display(patch.filter_resonance)),
+          row(3, "Env Depth: ", widgets::signed_percent_display(patch.filter_env_depth)),
           Line(""),
           modulation_line(app, " Freq: ", ids::kFilterCutoff, patch.filter_cutoff),
           modulation_line(app, " Res:  ", ids::kFilterResonance, patch.filter_resonance),
@@ -355,7 +340,7 @@ void draw_amp_page(const App& app, term::Buffer& buffer, const Rect& area, bool 
   const TrackSynthParams& patch = app.synth_params[app.current_track];
   const views::Theme& theme = app.theme;
   const Rect inner = draw_focus_box(buffer, area, focused, app.row_nav, theme.amp_accent, theme.dim,
-                                    "Amp Envelope & Output ");
+                                    "Amp Envelope & Output");
   const RowLook look{app, focused, theme.amp_accent};
 
   std::vector<Line> lines;
@@ -373,34 +358,11 @@ void draw_amp_page(const App& app, term::Buffer& buffer, const Rect& area, bool 
   lines.emplace_back(std::move(envelope));
   lines.emplace_back("");
   lines.emplace_back(std::vector<Span>{
-      look.label(kDriveRow, "Drive: "), look.value(kDriveRow, percent(patch.drive) + "  "),
+      look.label(kDriveRow, "Drive: "),
+      look.value(kDriveRow, widgets::percent_display(patch.drive) + "  "),
       Span("Pan: ", Style{}.fg(theme.dim)),
       Span(widgets::pan_display(app.mixer[app.current_track].pan), Style{}.fg(theme.fg))});
   term::Paragraph(std::move(lines)).render(inner, buffer);
-}
-
-// ---- The page strip. ----
-
-void draw_page_strip(const App& app, term::Buffer& buffer, const Rect& area) {
-  const views::Theme& theme = app.theme;
-  const auto block = term::Block().borders(term::Borders::Left).border_style(Style{}.fg(theme.dim));
-  block.render(area, buffer);
-  // selected_fg is the screen's own background colour in both palettes: on its own it would
-  // vanish, so the current page and the arrows stand on selected_bg, as the active tab does.
-  const Style current = Style{}.fg(theme.selected_fg).bg(theme.selected_bg).bold();
-  const Style other = Style{}.fg(theme.dim);
-  const auto page = static_cast<std::size_t>(app.synth_page);
-
-  std::vector<Line> lines;
-  lines.emplace_back(page > 0 ? Line(" ▲ ", current) : Line("   ", other));
-  for (std::size_t i = 0; i < kPageNames.size(); ++i) {
-    lines.emplace_back(i == page ? Line(term::center(kPageNames[i], 3), current)
-                                 : Line(" · ", other));
-  }
-  lines.emplace_back(page + 1 < kPageNames.size() ? Line(" ▼ ", current) : Line("   ", other));
-  term::Paragraph(std::move(lines))
-      .alignment(term::Alignment::Center)
-      .render(block.inner(area), buffer);
 }
 
 LabelCell cell_at(int x, int y) {
@@ -427,7 +389,8 @@ void App::render_synth(term::Buffer& buffer, const term::Rect& body) const {
       draw_amp_page(*this, buffer, layout.page, focus.page);
       break;
   }
-  draw_page_strip(*this, buffer, layout.strip);
+  widgets::render_page_strip(buffer, layout.strip, theme, kPageNames,
+                             static_cast<std::size_t>(synth_page));
 }
 
 // The labels stand on the algorithm block's top border, on each parameter's row just inside its

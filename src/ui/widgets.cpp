@@ -9,8 +9,11 @@
 #include <optional>
 
 #include "numeric.hpp"
+#include "term/block.hpp"
+#include "term/paragraph.hpp"
 #include "term/width.hpp"
 #include "ui/app.hpp"
+#include "ui/focus.hpp"
 
 namespace quorvelan::ui::widgets {
 namespace {
@@ -23,6 +26,7 @@ using term::Style;
 constexpr std::size_t kLineBarWidth = 12;
 constexpr std::size_t kLabelWidth = 8;
 constexpr std::array<const char*, 5> kKnobGlyphs{"○", "◔", "◑", "◕", "●"};
+constexpr std::array<const char*, 8> kMeterGlyphs{"▁", "▂", "▃", "▄", "▅", "▆", "▇", "█"};
 // How far towards the modulation colour a modulated label swings at the top of the pulse.
 constexpr float kLabelTint = 0.4f;
 
@@ -46,8 +50,12 @@ std::optional<Color> blend(Color from, Color to, float amount) {
 
 std::string label_text(std::string_view label) { return term::pad_right(label, kLabelWidth) + " "; }
 
-std::string bar_text(std::size_t width, float value) {
-  return fmt::format("|{}|", param_bar(width, value));
+// A parameter row's value: bold on the selected row, in the selected background colour while
+// edited.
+Span value_span(std::string_view value_text, bool active, bool editing, const views::Theme& theme) {
+  Style style = Style{}.fg(editing ? theme.selected_bg : theme.fg);
+  if (active) style = style.bold();
+  return Span(term::pad_right(value_text, kLabelWidth), style);
 }
 
 }  // namespace
@@ -57,16 +65,17 @@ std::string param_bar(std::size_t width, float value) {
   return std::string(n, '=') + std::string(width - n, ' ');
 }
 
+std::string framed_bar(std::size_t width, float value) {
+  return fmt::format("|{}|", param_bar(width, value));
+}
+
 Line param_line_sel(std::string_view label, std::string_view value_text, bool selected,
                     bool editing, const views::Theme& theme, float value) {
   const bool active = selected || editing;
   const Style label_style = Style{}.fg(active ? theme.fg : theme.dim);
-  Style value_style = Style{}.fg(editing ? theme.selected_bg : theme.fg);
-  if (active) value_style = value_style.bold();
-  const char* marker = editing ? ">>" : (selected ? "> " : "  ");
-  return Line({Span(marker + label_text(label), label_style),
-               Span(term::pad_right(value_text, kLabelWidth), value_style),
-               Span(bar_text(kLineBarWidth, value), label_style)});
+  return Line({Span(focus::row_marker(active, editing) + label_text(label), label_style),
+               value_span(value_text, active, editing, theme),
+               Span(framed_bar(kLineBarWidth, value), label_style)});
 }
 
 Line param_line_sel_mod(std::string_view label, std::string_view value_text, bool modulated,
@@ -74,21 +83,19 @@ Line param_line_sel_mod(std::string_view label, std::string_view value_text, boo
                         float base, float modulated_value, float pulse) {
   const bool active = selected || editing;
   const Color label_color = active ? theme.fg : theme.dim;
-  Style value_style = Style{}.fg(editing ? theme.selected_bg : theme.fg);
-  if (active) value_style = value_style.bold();
   const char* marker = active ? ">" : " ";
-  const std::string value = term::pad_right(value_text, kLabelWidth);
+  const Span value = value_span(value_text, active, editing, theme);
 
   if (!modulated) {
     const Style label_style = Style{}.fg(label_color);
     return Line({Span(marker, label_style), Span(" ", Style{}.fg(mod_color).bold()),
-                 Span(label_text(label), label_style), Span(value, value_style),
-                 Span(bar_text(kLineBarWidth, base), label_style)});
+                 Span(label_text(label), label_style), value,
+                 Span(framed_bar(kLineBarWidth, base), label_style)});
   }
   const Style tinted =
       Style{}.fg(blend(label_color, mod_color, pulse * kLabelTint).value_or(label_color));
   std::vector<Span> spans{Span(marker, tinted), knob_span(theme.dim, mod_color, pulse),
-                          Span(label_text(label), tinted), Span(value, value_style)};
+                          Span(label_text(label), tinted), value};
   for (auto& span :
        param_bar_mod_spans(kLineBarWidth, label_color, mod_color, base, modulated_value)) {
     spans.push_back(std::move(span));
@@ -128,6 +135,45 @@ Span knob_span(Color dim, Color mod_color, float pulse) {
   return Span(glyph, Style{}.fg(color).bold());
 }
 
+std::optional<float> live_modulation(const app::App& app, lfo::ModTargetKind kind, std::uint8_t a,
+                                     std::uint8_t b) {
+  for (const auto& record : app.lfo_modulation) {
+    if (record.kind == kind && record.a == a && record.b == b) {
+      return clamp_finite(record.value, 0.0f, 1.0f);
+    }
+  }
+  return std::nullopt;
+}
+
+void render_page_strip(term::Buffer& buffer, const term::Rect& area, const views::Theme& theme,
+                       std::span<const char* const> pages, std::size_t current) {
+  const auto block = term::Block().borders(term::Borders::Left).border_style(Style{}.fg(theme.dim));
+  block.render(area, buffer);
+  // selected_fg is the screen's own background colour in both palettes: on its own it would
+  // vanish, so the current page and the arrows stand on selected_bg, as the active tab does.
+  const Style lit = Style{}.fg(theme.selected_fg).bg(theme.selected_bg).bold();
+  const Style other = Style{}.fg(theme.dim);
+
+  std::vector<Line> lines;
+  lines.emplace_back(current > 0 ? Line(" ▲ ", lit) : Line("   ", other));
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    lines.emplace_back(i == current ? Line(term::center(pages[i], 3), lit) : Line(" · ", other));
+  }
+  lines.emplace_back(current + 1 < pages.size() ? Line(" ▼ ", lit) : Line("   ", other));
+  term::Paragraph(std::move(lines))
+      .alignment(term::Alignment::Center)
+      .render(block.inner(area), buffer);
+}
+
+const char* meter_glyph(float level) {
+  const int index = std::clamp(saturating_cast<int>(std::round(level * 7.0f)), 0, 7);
+  return kMeterGlyphs[static_cast<std::size_t>(index)];
+}
+
+std::size_t first_visible(std::size_t line, std::size_t rows) {
+  return rows > 0 && line >= rows ? line + 1 - rows : 0;
+}
+
 std::string pan_display(float pan) {
   // NaN cannot come from a file or a key, but shows as the centre rather than as "Rnan".
   if (!(std::fabs(pan) >= 0.05f)) return "C";
@@ -135,12 +181,19 @@ std::string pan_display(float pan) {
   return fmt::format("R{:.0f}", pan * 50.0f);
 }
 
+std::string percent_display(float level) { return fmt::format("{:.0f}%", level * 100.0f); }
+std::string signed_percent_display(float amount) {
+  return fmt::format("{:+.0f}%", amount * 100.0f);
+}
+std::string milliseconds_display(float seconds) {
+  return fmt::format("{:.0f}ms", seconds * 1000.0f);
+}
+
 }  // namespace quorvelan::ui::widgets
 
 namespace quorvelan::ui::app {
 namespace {
 
-constexpr std::array<const char*, 8> kMeterGlyphs{"▁", "▂", "▃", "▄", "▅", "▆", "▇", "█"};
 constexpr term::Color kMeterRed = term::Color::hex(0xEB4D4B);
 constexpr term::Color kMeterOrange = term::Color::hex(0xF39C12);
 constexpr term::Color kMeterGreen = term::Color::hex(0x6AB04C);
@@ -165,11 +218,7 @@ void App::render_vertical_meter(term::Buffer& buffer, const term::Rect& area, fl
       const int width = std::min(column_width, area.right() - x);
       if (width <= 0) continue;
       const float fill = clamp_finite((level - p) * h, 0.0f, 1.0f);
-      const char* glyph = " ";
-      if (fill > 0.0f) {
-        glyph = kMeterGlyphs[std::min(saturating_cast<std::size_t>(std::round(fill * 7.0f)),
-                                      kMeterGlyphs.size() - 1)];
-      }
+      const char* glyph = fill > 0.0f ? widgets::meter_glyph(fill) : " ";
       term::Color color = kMeterUnlit;
       if (p <= level) color = p > 0.85f ? kMeterRed : (p > 0.65f ? kMeterOrange : kMeterGreen);
       std::string text;

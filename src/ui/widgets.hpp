@@ -1,25 +1,39 @@
 #pragma once
 // The small pieces every parameter view is built from: a text bar for a 0..1 value, a parameter
 // row, a parameter row that shows live LFO modulation with a pulsing knob, a bar marking both the
-// set and the modulated value, and the pan text. Each only builds styled text for the caller to
-// place; the level meter that draws straight into the frame is App::render_vertical_meter.
+// set and the modulated value, the pan, percent and time texts, and how far a list scrolls. Each
+// only builds styled text for the caller to place, but for the two that draw straight into the
+// frame: the page strip, and the level meter App::render_vertical_meter.
 //
 // Values are positions on a 0..1 scale; anything outside, NaN included, draws as the nearest end
 // (NaN as empty), never as a wild index.
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "lfo.hpp"
+#include "term/buffer.hpp"
+#include "term/rect.hpp"
 #include "term/style.hpp"
 #include "term/text.hpp"
 #include "ui/views.hpp"
+
+namespace quorvelan::ui::app {
+class App;
+}  // namespace quorvelan::ui::app
 
 namespace quorvelan::ui::widgets {
 
 // Exactly `width` characters: "=" for the filled part of `value`, blanks for the rest.
 std::string param_bar(std::size_t width, float value);
+
+// param_bar between two "|": width + 2 characters.
+std::string framed_bar(std::size_t width, float value);
 
 // "> Label    value    |====        |": a row marker (">>" editing, "> " selected), the label,
 // the value text and a 12-cell bar of `value`.
@@ -45,7 +59,32 @@ std::vector<term::Span> param_bar_mod_spans(std::size_t width, term::Color base_
 // pulse (or the one of the two nearer to it when either is not an RGB colour).
 term::Span knob_span(term::Color dim, term::Color mod_color, float pulse);
 
+// The value 0..1 that the first LFO moving the parameter (`kind`, `a`, `b`) last wrote into it, as
+// the audio thread reported it; nothing when no LFO moves it.
+std::optional<float> live_modulation(const app::App& app, lfo::ModTargetKind kind, std::uint8_t a,
+                                     std::uint8_t b);
+
+// The strip beside a view with pages: a left border, then a row each for "▲" (lit when a page
+// lies above), the page names (the current one lit, the others "·") and "▼" (lit when one lies
+// below), centred.
+void render_page_strip(term::Buffer& buffer, const term::Rect& area, const views::Theme& theme,
+                       std::span<const char* const> pages, std::size_t current);
+
+// The block glyph "▁" .. "█" of a level 0..1, to the nearest eighth: levels outside show the
+// lowest or the full block.
+const char* meter_glyph(float level);
+
+// The first line to show of a list drawn in `rows` rows so that line `line` is among them:
+// scrolled no further than that needs, and not at all without rows.
+std::size_t first_visible(std::size_t line, std::size_t rows);
+
 // Pan -1 (full left) .. +1 (full right) as "L50" .. "C" .. "R50".
 std::string pan_display(float pan);
+
+// A level 0..1 as "42%"; a -1..1 amount as "-25%" / "+0%" / "+25%"; seconds as "250ms". Whole
+// numbers, rounded.
+std::string percent_display(float level);
+std::string signed_percent_display(float amount);
+std::string milliseconds_display(float seconds);
 
 }  // namespace quorvelan::ui::widgets
