@@ -36,8 +36,6 @@ QUORVELAN_JSON_DEFINE_CODEC(Project, kProjectForm)
 namespace quorvelan::sequencer::project {
 namespace {
 
-constexpr std::uint8_t kLastMidiChannel = 16;
-
 auto logger() { return log::target("quorvelan::sequencer::project"); }
 
 void normalize_loaded(Project& project) {

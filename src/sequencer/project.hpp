@@ -18,6 +18,8 @@
 namespace quorvelan::sequencer::project {
 
 inline constexpr std::size_t kMaxPatterns = 128;
+// A track listens to MIDI channel 1..kLastMidiChannel, or to none (0).
+inline constexpr std::uint8_t kLastMidiChannel = 16;
 
 struct Project {
   std::string name;

@@ -48,6 +48,7 @@ inline constexpr const char* kLogTarget = "quorvelan::ui::app";
 inline constexpr std::size_t kTrackCount = sequencer::pattern::kTrackCount;
 inline constexpr std::size_t kLevelHistoryLength = 32;
 inline constexpr float kMaxMasterVolume = 4.0f;  // 400 %
+inline constexpr std::uint8_t kMasterColumn = kTrackCount;  // the MIX column after the track strips
 
 // The last peak levels the audio thread reported for a track.
 struct TrackMeter {

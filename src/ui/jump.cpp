@@ -52,7 +52,6 @@ constexpr std::array<std::string_view, 5> kMasterRows{"M Vol", "M OD Drv", "M OD
                                                       "M DJ Reso"};
 constexpr std::array<std::string_view, 3> kSettingsColumns{"Project", "Audio", "MIDI"};
 constexpr std::uint8_t kOperatorCount = sequencer::types::kOperatorCount;
-constexpr std::uint8_t kMasterColumn = kTrackCount;  // after the track strips
 
 // Collects targets in label order; a target past the last label is not created.
 class TargetList {

@@ -18,7 +18,6 @@ using edit_keys::StepRange;
 using sequencer::types::TrackMixerState;
 using term::KeyCode;
 
-constexpr std::uint8_t kMasterColumn = kTrackCount;  // after the track strips
 constexpr std::uint8_t kLastRow = 4;
 
 // Track rows: volume, pan, then the chorus, delay and reverb sends (send bus = row - 2).

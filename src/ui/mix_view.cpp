@@ -24,7 +24,6 @@ using term::Style;
 using widgets::percent_display;
 
 constexpr std::size_t kStripCount = kTrackCount + 1;  // the master last
-constexpr std::uint8_t kMasterColumn = kTrackCount;
 constexpr std::uint16_t kMeterWidth = 5;
 constexpr std::size_t kRowCount = 5;
 
@@ -127,7 +126,7 @@ void App::render_mixer(term::Buffer& buffer, const term::Rect& body) const {
   if (strip.inner.width <= 2 || strip.inner.height <= 5) return;
   std::vector<Line> lines(kMasterLineCount);
   lines[kMasterRowLines[0]] = look.row(0, "Vol:", percent_display(master_volume));
-  lines[kMasterRowLines[0] + 1] = look.bar(strip.text, master_volume / 4.0f);  // 0..400%
+  lines[kMasterRowLines[0] + 1] = look.bar(strip.text, master_volume / kMaxMasterVolume);
   lines[kMasterRowLines[1] - 1] = Line(" Overdrive", dim);
   lines[kMasterRowLines[1]] = look.row(1, "Drv:", percent_display(effects.overdrive_drive));
   lines[kMasterRowLines[2]] = look.row(2, "Tone:", percent_display(effects.overdrive_tone));

@@ -8,6 +8,7 @@
 
 #include "log.hpp"
 #include "preset.hpp"
+#include "sequencer/project.hpp"
 #include "ui/app.hpp"
 #include "ui/edit_keys.hpp"
 #include "ui/settings_rows.hpp"
@@ -20,7 +21,7 @@ namespace rows = settings_rows;
 using audio::engine::AudioEngine;
 using term::KeyCode;
 
-constexpr std::uint8_t kLastMidiChannel = 16;  // channels are 1..16, 0 for none
+using sequencer::project::kLastMidiChannel;
 constexpr std::string_view kSystemDefault = "default";
 
 std::size_t last_row(const App& app) {
