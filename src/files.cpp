@@ -58,8 +58,7 @@ bool write_all(int fd, std::string_view bytes) {
 }
 
 // The file a save replaces: the path itself, or the file its symbolic links lead to, so that the
-// links stay and keep pointing at what was saved. A link that does not resolve (dangling, or in a
-// folder that cannot be read) ends the walk; creating or opening the file then says why.
+// links stay and keep pointing at what was saved (a link to no file yet gets its file).
 Result<fs::path> final_target(fs::path path) {
   constexpr int kMaxLinks = 40;  // the kernel's own limit on links followed in one lookup
   for (int links = 0; links <= kMaxLinks; ++links) {
@@ -73,8 +72,9 @@ Result<fs::path> final_target(fs::path path) {
 
 // Temporary files are ".quorvelan.PID-N.tmp": short, so that any name the folder takes can be
 // saved, and ending in ".tmp", so that no listing shows them. Their writer holds a lock on them
-// while it lives, which the kernel drops when it dies, however it dies. Before names were kept
-// short they were ".NAME.json.PID-N.tmp", without a lock; their writer is known by its id.
+// while it lives, which the kernel drops when it dies, however it dies; a process id alone could
+// belong to another process by then. Earlier versions wrote ".NAME.json.PID-N.tmp" without a
+// lock: for those the id is all there is.
 constexpr std::string_view kTemporaryPrefix = ".quorvelan";
 constexpr std::string_view kTemporarySuffix = ".tmp";
 
@@ -107,45 +107,40 @@ std::optional<TemporaryName> parse_temporary_name(std::string_view name) {
   return std::nullopt;
 }
 
-bool is_regular(int folder_fd, const char* name) {
-  struct stat info {};
-  return ::fstatat(folder_fd, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode);
-}
-
 // Removes the temporary file when the save that made it can no longer finish: its writer's lock
 // is free, or, for the older names, no process runs under the writer's id (this one never writes
 // those, so its own id there is a program before it that had the same id).
-void remove_if_abandoned(int folder_fd, const std::string& name, const TemporaryName& temporary) {
+void remove_if_abandoned(int folder_fd, const char* name, const TemporaryName& temporary) {
+  struct stat info {};
   if (!temporary.locked_form) {
     const bool gone =
         temporary.writer == ::getpid() || (::kill(temporary.writer, 0) != 0 && errno == ESRCH);
-    if (gone && is_regular(folder_fd, name.c_str())) ::unlinkat(folder_fd, name.c_str(), 0);
+    if (gone && ::fstatat(folder_fd, name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(info.st_mode)) {
+      ::unlinkat(folder_fd, name, 0);
+    }
     return;
   }
-  Descriptor fd(::openat(folder_fd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  struct stat info {};
+  Descriptor fd(::openat(folder_fd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return;
   // Unlinked while the lock is held, so that a writer that opened it a moment ago sees it gone.
-  if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) ::unlinkat(folder_fd, name.c_str(), 0);
+  if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) ::unlinkat(folder_fd, name, 0);
 }
 
 // Crashed saves leave their temporary files behind; each can be as large as the project.
 void remove_abandoned_temporaries(int folder_fd) {
-  int listing_fd = ::dup(folder_fd);
-  if (listing_fd < 0) return;
-  DIR* listing = ::fdopendir(listing_fd);
+  const int listing_fd = ::dup(folder_fd);
+  DIR* listing = listing_fd >= 0 ? ::fdopendir(listing_fd) : nullptr;
   if (listing == nullptr) {
-    ::close(listing_fd);
+    if (listing_fd >= 0) ::close(listing_fd);
     return;
   }
-  std::vector<std::pair<std::string, TemporaryName>> found;
   while (const dirent* entry = ::readdir(listing)) {
     if (auto temporary = parse_temporary_name(entry->d_name)) {
-      found.emplace_back(entry->d_name, *temporary);
+      remove_if_abandoned(folder_fd, entry->d_name, *temporary);
     }
   }
   ::closedir(listing);
-  for (const auto& [name, temporary] : found) remove_if_abandoned(folder_fd, name, temporary);
 }
 
 // Locks a new temporary file for its writer. A cleaner may have taken the lock between the
