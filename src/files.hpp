@@ -24,6 +24,9 @@ Result<std::string> read_text(const std::filesystem::path& path);
 // Replaces the file with `bytes`, creating missing folders above it. The bytes go to a temporary
 // file beside it (whose name ends in ".tmp", so no listing shows it), reach the disk, and only
 // then take the file's place: a crash or a full disk leaves the old file as it was.
+// A symbolic link stays: the file it leads to is replaced, in that file's own folder. What a
+// write could not change is refused as it would be: a file the user may not write, or something
+// that is not a regular file. Temporary files that crashed saves left in that folder go first.
 Result<void> write_atomically(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace quorvelan::files

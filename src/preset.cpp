@@ -93,7 +93,10 @@ std::vector<ListedFile> list_files(const fs::path& folder, std::string_view exte
 
 std::vector<std::string> list_json_files(const fs::path& folder) {
   std::vector<std::string> names;
-  for (ListedFile& file : list_files(folder, "json")) names.push_back(std::move(file.stem));
+  for (ListedFile& file : list_files(folder, "json")) {
+    // A listed name is one the dialogs can load and save again under the same name.
+    if (!is_unsafe_name(file.stem)) names.push_back(std::move(file.stem));
+  }
   return names;
 }
 

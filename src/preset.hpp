@@ -42,7 +42,8 @@ struct ListedFile {
 // left out.
 std::vector<ListedFile> list_files(const std::filesystem::path& folder, std::string_view extension);
 
-// The stems of list_files(folder, "json").
+// The stems of list_files(folder, "json") that item_path accepts as names: a file no name can
+// reach ("..json", "a\b.json") is not listed.
 std::vector<std::string> list_json_files(const std::filesystem::path& folder);
 std::vector<std::string> list_projects();
 

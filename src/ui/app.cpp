@@ -217,7 +217,11 @@ void App::autosave_if_due(Clock::time_point now) {
   if (saved) {
     log::target(kLogTarget)->info("Auto-saved project: {}", name);
   } else {
-    log::target(kLogTarget)->error("Auto-save error: {}", saved.error().message());
+    // Shown each time, not only logged: the player must not go on working on a project that
+    // is no longer being saved.
+    std::string text = "Auto-save error: " + saved.error().message();
+    log::target(kLogTarget)->error("{}", text);
+    set_status(std::move(text));
   }
   last_autosave = now;
 }

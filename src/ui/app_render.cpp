@@ -1,10 +1,11 @@
 // The screen frame: background, header with tabs, tempo, transport and meters, the status row,
-// the help row, and the project picker that replaces all of them at start.
+// the help row, and the project picker that replaces all of them at start but a recent status.
 
 #include <fmt/format.h>
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "term/block.hpp"
 #include "term/layout.hpp"
@@ -25,6 +26,14 @@ constexpr auto kStatusShownFor = std::chrono::seconds(2);
 constexpr std::uint16_t kPickerWidth = 50;
 
 std::string bpm_text(double bpm) { return fmt::format("BPM:{:.0f}", bpm); }
+
+// The status as the status row shows it, while it is recent enough to show.
+std::optional<Span> recent_status(const std::optional<Status>& status) {
+  if (!status) return std::nullopt;
+  auto shown = Clock::now() - status->set_at;
+  if (std::chrono::floor<std::chrono::seconds>(shown) >= kStatusShownFor) return std::nullopt;
+  return Span(fmt::format("[{}]", status->text), Style{}.fg(term::colors::cyan).bold());
+}
 
 struct HelpText {
   const char* keyboard;
@@ -112,13 +121,9 @@ void App::render_status(const term::Rect& area, term::Buffer& buffer) const {
                                  current_pattern + 1, current_track + 1, octave, current_step + 1,
                                  current_pattern_ref().tracks[current_track % kTrackCount].length));
   spans.emplace_back(bpm_text(bpm), Style{}.fg(theme.track2));
-  if (status) {
-    auto shown = Clock::now() - status->set_at;
-    if (std::chrono::floor<std::chrono::seconds>(shown) < kStatusShownFor) {
-      spans.emplace_back("  ");
-      spans.emplace_back(fmt::format("[{}]", status->text),
-                         Style{}.fg(term::colors::cyan).bold());
-    }
+  if (auto shown = recent_status(status)) {
+    spans.emplace_back("  ");
+    spans.push_back(std::move(*shown));
   }
   term::Paragraph({Line(std::move(spans))}).style(Style{}.bg(theme.status_bg)).render(area, buffer);
 }
@@ -189,6 +194,14 @@ void App::render_project_picker(const term::Rect& area, term::Buffer& buffer) co
   const auto scroll = static_cast<std::uint16_t>(std::min<std::size_t>(
       widgets::first_visible(kFirstEntryLine + project_row, box.height), 65535));
   term::Paragraph(std::move(lines)).scroll(scroll).render(box, buffer);
+
+  // A project that fails to load leaves the player on this screen: the reason shows in the row
+  // where every other screen shows its status.
+  if (auto shown = recent_status(status)) {
+    term::Paragraph({Line({Span(" "), std::move(*shown)})})
+        .style(Style{}.bg(theme.status_bg))
+        .render(frame_rows(area)[2], buffer);
+  }
 }
 
 }  // namespace quorvelan::ui::app

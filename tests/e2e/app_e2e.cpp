@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "e2e/program_run.hpp"
 #include "e2e/pty_screen.hpp"
@@ -98,8 +99,14 @@ TEST_F(ProgramRun, ASavedProjectOpensFromTheListAndTheAutosaveWritesItBack) {
   struct stat before {};
   ASSERT_EQ(stat(file.c_str(), &before), 0);
 
+  // A broken project beside it, listed first: opening it keeps the list up and says why.
+  std::ofstream(projects() / "Broken.json") << "{ not a project";
+
   PtySession program(options());
   ASSERT_TRUE(program.wait_for_text("  Groove", 10s)) << program.screen_text();
+  program.send("j\r");
+  ASSERT_TRUE(program.wait_for_text("[Load error: ", 5s)) << program.screen_text();
+  EXPECT_TRUE(program.find("> Broken"));
   program.send("j\r");
   ASSERT_TRUE(program.wait_for_text("[Loaded: Groove]", 5s)) << program.screen_text();
   EXPECT_NE(program.row_text(0).find("BPM:97"), std::string::npos);

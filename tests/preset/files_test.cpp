@@ -1,8 +1,13 @@
 #include "files.hpp"
 
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
@@ -26,6 +31,27 @@ class Files : public test_support::TempHome {
     std::ranges::sort(names);
     return names;
   }
+
+  // What `job` returns in a child process inside HOME run by a user who owns the files there but
+  // is no administrator: when the tests run as root, "nobody", whom HOME is given to.
+  std::string as_plain_user(std::string (*job)()) const {
+    constexpr uid_t kNobody = 65534;
+    if (::geteuid() == 0) {
+      for (const auto& entry : fs::recursive_directory_iterator(home())) {
+        ::lchown(entry.path().c_str(), kNobody, kNobody);
+      }
+      ::lchown(home().c_str(), kNobody, kNobody);
+    }
+    if (::fork() == 0) {
+      const bool plain = ::chdir(home().c_str()) == 0 &&
+                         (::geteuid() != 0 || (::setgroups(0, nullptr) == 0 &&
+                                               ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0));
+      std::ofstream("said") << (plain ? job() : "still an administrator");
+      ::_exit(0);
+    }
+    ::wait(nullptr);
+    return read_file(home() / "said");
+  }
 };
 
 TEST_F(Files, WriteCreatesFoldersAndReplacesTheWholeFile) {
@@ -35,6 +61,37 @@ TEST_F(Files, WriteCreatesFoldersAndReplacesTheWholeFile) {
   EXPECT_EQ(read_file(path), "short");
   EXPECT_EQ(names_in(path.parent_path()), std::vector<std::string>{"song.json"});
   EXPECT_EQ(read_text(path), "short");
+
+  // Any name the folder takes can be saved: the temporary file's name does not grow with it.
+  EXPECT_TRUE(write_atomically(home() / (std::string(250, 'n') + ".json"), "x"));  // 255 bytes
+}
+
+TEST_F(Files, ASaveThroughALinkReplacesTheFileItLeadsToAndKeepsTheLink) {
+  const fs::path file = home() / "elsewhere" / "song.json";
+  write_file(file, "old");
+  fs::create_symlink("elsewhere/song.json", home() / "song.json");
+  ASSERT_TRUE(write_atomically(home() / "song.json", "new"));
+  EXPECT_TRUE(fs::is_symlink(home() / "song.json"));
+  EXPECT_EQ(read_file(file), "new");
+  EXPECT_EQ(names_in(file.parent_path()), std::vector<std::string>{"song.json"});
+}
+
+TEST_F(Files, AbandonedTemporariesGoWhenTheirFolderIsNextWritten) {
+  const std::string live_id = std::to_string(::getppid());
+  // Gone: an unlocked one, and one of the older form whose process id is above the kernel's limit.
+  // Still being written: a locked one, and one of the older form whose process runs.
+  for (const std::string& name : std::vector<std::string>{
+           ".quorvelan.1-0.tmp", ".old.json.4194305-0.tmp", ".quorvelan.2-0.tmp",
+           ".old.json." + live_id + "-3.tmp", ".notes.5-1.tmp"}) {
+    write_file(home() / name, "x");
+  }
+  const int writer = ::open((home() / ".quorvelan.2-0.tmp").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+  ASSERT_TRUE(write_atomically(home() / "song.json", "x"));
+  ::close(writer);
+  EXPECT_EQ(names_in(home()),
+            (std::vector<std::string>{".notes.5-1.tmp", ".old.json." + live_id + "-3.tmp",
+                                      ".quorvelan.2-0.tmp", "song.json"}));
 }
 
 TEST_F(Files, AFailedWriteLeavesTheOldFileAndNoTemporary) {
@@ -67,6 +124,19 @@ TEST_F(Files, AFailedWriteLeavesTheOldFileAndNoTemporary) {
   auto no_folder = write_atomically(home() / "song.json" / "x.json", "x");
   ASSERT_FALSE(no_folder);
   EXPECT_NE(no_folder.error().message().find("cannot create folder"), std::string::npos);
+}
+
+// A rename would replace what a write may not change: the save refuses as that write would.
+TEST_F(Files, AWriteProtectedFileIsRefusedAndKept) {
+  write_file(home() / "keep.json", "kept");
+  fs::permissions(home() / "keep.json", fs::perms(0444));
+  EXPECT_EQ(as_plain_user([] {
+              auto saved = write_atomically("keep.json", "new");
+              return saved ? std::string("saved") : saved.error().message();
+            }),
+            "cannot write \"keep.json\": Permission denied (os error 13)");
+  EXPECT_EQ(read_file(home() / "keep.json"), "kept");
+  EXPECT_EQ(names_in(home()), (std::vector<std::string>{"keep.json", "said"}));
 }
 
 TEST_F(Files, ReadFailuresSayWhatWentWrong) {

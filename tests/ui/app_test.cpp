@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "files.hpp"
 #include "preset.hpp"
 #include "support/temp_home.hpp"
 #include "term/test_backend.hpp"
@@ -333,6 +334,17 @@ TEST_F(AppProjectFiles, AutosaveWritesANamedProjectEveryThirtySeconds) {
   auto loaded = sequencer::project::Project::load(file);
   ASSERT_TRUE(loaded.has_value());
   EXPECT_EQ(loaded->name, "live");
+
+  // A failing autosave says so on screen each time, not only in the log.
+  fs::remove(file);
+  fs::create_directory(file);
+  for (auto due : {start + 60s, start + 90s}) {
+    h.app.status.reset();
+    h.app.autosave_if_due(due);
+    EXPECT_EQ(
+        h.app.status.value_or(Status{}).text,
+        "Auto-save error: cannot replace " + files::debug_path(file) + ": not a regular file");
+  }
 }
 
 // ---- Drawing ----
@@ -352,6 +364,12 @@ TEST(AppRender, ProjectPickerIsCentredAndMarksTheSelectedEntry) {
   EXPECT_TRUE(term::contains(selected.modifiers, term::Modifier::Bold));
   EXPECT_EQ(backend.cell(0, 0).background, term::Color::hex(0x181825));
   EXPECT_EQ(row(backend, 15).substr(15, 46), "Up/Down: navigate  Enter: select  Ctrl+Q: quit");
+
+  // A failed load keeps the player here: its reason shows in the status row.
+  h.app.set_status("Load error: broken");
+  backend.draw([&](term::Buffer& b) { h.app.render_app(b); });
+  EXPECT_EQ(row(backend, 22).substr(0, 22), " [Load error: broken] ");
+  EXPECT_EQ(backend.cell(0, 22).background, h.app.theme.status_bg);
 }
 
 TEST(AppRender, HeaderShowsTabsTempoTransportAndMeters) {
