@@ -85,6 +85,16 @@ TEST_F(ProgramRun, TinyAndResizedTerminalsDoNotCrashIt) {
   EXPECT_EQ(program.wait_exit(5s), 0);
 }
 
+TEST_F(ProgramRun, AfterAPasteThatLostItsEndAPauseGivesTheKeysBack) {
+  PtySession program(options());
+  ASSERT_TRUE(open_new_project(program)) << program.screen_text();
+  program.send("\x1b[200~");
+  program.pump(1s);
+  program.send("w");
+  ASSERT_TRUE(program.wait_for_text("Track 1 - Algorithm", 5s)) << program.screen_text();
+  quit(program);
+}
+
 TEST_F(ProgramRun, ASavedProjectOpensFromTheListAndTheAutosaveWritesItBack) {
   using namespace quorvelan;
   // The file a save of this state writes: autosaving the opened project must write the same.
