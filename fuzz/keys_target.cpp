@@ -1,5 +1,6 @@
 // The key decoder on any bytes: it never crashes, every key it gives is one the application can
-// hold, and the program sees the same events however the bytes are split into reads.
+// hold, the program sees the same events however the bytes are split into reads, no paste or
+// string however long holds the keys back, and a pause gives them back whatever came before.
 
 #include <random>
 #include <string>
@@ -16,26 +17,92 @@ using term::Event;
 using term::KeyCode;
 using term::KeyEvent;
 
-// What the program gets from `bytes` read in pieces ending at `cuts` (ascending): after each
-// read every event complete so far, and once input stops, what each time-out's flush makes of the
-// bytes left (term/input.cpp), with any events that follow it.
+constexpr std::string_view paste_start = "\x1b[200~";
+constexpr std::string_view paste_end = "\x1b[201~";
+const Event key_w = KeyEvent{KeyCode::Char, 'w'};
+
+// What the program gets from input: after each read every event complete so far, and at each
+// pause what the time-out's flush makes of the bytes left (term/input.cpp), with any events that
+// follow it.
+class Reader {
+ public:
+  // Reads `bytes` in pieces ending at `cuts` (ascending).
+  void read(std::string_view bytes, std::vector<std::size_t> cuts = {}) {
+    cuts.push_back(bytes.size());
+    std::size_t from = 0;
+    for (const std::size_t cut : cuts) {
+      decoder_.push(bytes.substr(from, cut - from));
+      from = cut;
+      take_complete();
+    }
+  }
+  void pause() {
+    while (decoder_.has_pending()) {
+      auto event = decoder_.flush();
+      if (!event) break;
+      events_.push_back(*event);
+      take_complete();
+    }
+  }
+  [[nodiscard]] const std::vector<Event>& events() const { return events_; }
+
+ private:
+  void take_complete() {
+    while (auto event = decoder_.next()) events_.push_back(*event);
+  }
+
+  term::KeyDecoder decoder_{"xterm"};
+  std::vector<Event> events_;
+};
+
+// `bytes` read in pieces ending at `cuts`, then a pause.
 std::vector<Event> events_of(std::string_view bytes, std::vector<std::size_t> cuts) {
-  term::KeyDecoder decoder("xterm");
-  std::vector<Event> events;
-  cuts.push_back(bytes.size());
-  std::size_t from = 0;
-  for (const std::size_t cut : cuts) {
-    decoder.push(bytes.substr(from, cut - from));
-    from = cut;
-    while (auto event = decoder.next()) events.push_back(*event);
+  Reader reader;
+  reader.read(bytes, std::move(cuts));
+  reader.pause();
+  return reader.events();
+}
+
+// A key typed after a pause arrives, whatever came before: here a paste that lost its end.
+void check_a_pause_gives_the_keys_back(std::string_view bytes) {
+  Reader reader;
+  reader.read(bytes);
+  reader.read(paste_start);
+  reader.pause();
+  reader.read("w");
+  reader.pause();
+  if (reader.events().empty() || reader.events().back() != key_w) {
+    fail("a key after a paste that lost its end and a pause did not arrive");
   }
-  while (decoder.has_pending()) {
-    auto event = decoder.flush();
-    if (!event) break;  // an unfinished paste waits on
-    events.push_back(*event);
-    while (auto more = decoder.next()) events.push_back(*more);
+}
+
+// Pasted text is one dropped event, whatever it holds short of the paste's end.
+void check_pasted_text_is_dropped(std::string_view bytes) {
+  if (bytes.find(paste_end) != std::string_view::npos) return;
+  const std::string paste = std::string(paste_start).append(bytes).append(paste_end) + "w";
+  if (events_of(paste, {}) != std::vector<Event>{term::OtherEvent{}, key_w}) {
+    fail("pasted text gave other events than one dropped paste");
   }
-  return events;
+}
+
+// An input that opens a string the terminal sends, its text repeated to a megabyte, ended and
+// read 1 KiB at a time as the terminal delivers it, is one dropped event and leaves the keys
+// working.
+void check_a_long_string_is_dropped(std::string_view bytes) {
+  if (!bytes.starts_with("\x1b]")) return;
+  std::string text;
+  for (const char c : bytes.substr(2)) {
+    if (c != '\a' && c != '\x1b') text += c;
+  }
+  if (text.empty()) return;
+  std::string string = "\x1b]";
+  while (string.size() < (std::size_t{1} << 20)) string += text;
+  string += "\aw";
+  std::vector<std::size_t> cuts;
+  for (std::size_t at = 1024; at < string.size(); at += 1024) cuts.push_back(at);
+  if (events_of(string, cuts) != std::vector<Event>{term::OtherEvent{}, key_w}) {
+    fail("a megabyte string gave other events than one dropped string and the key after it");
+  }
 }
 
 bool is_scalar_value(char32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); }
@@ -71,6 +138,9 @@ void run(std::span<const std::uint8_t> input) {
     if (random() % 4 == 0) cuts.push_back(i);
   }
   if (events_of(bytes, cuts) != whole) fail("split in pieces gives other events than whole");
+  check_a_pause_gives_the_keys_back(bytes);
+  check_pasted_text_is_dropped(bytes);
+  check_a_long_string_is_dropped(bytes);
 }
 
 std::vector<std::string> seeds() {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <string_view>
 
 #include "term/posix.hpp"
@@ -18,6 +19,9 @@ namespace {
 
 // How long the rest of an escape sequence may take to arrive after its ESC.
 constexpr std::chrono::milliseconds escape_wait{25};
+// How long a paste may pause before its end marker is given up for lost, so that the keys typed
+// after it work again.
+constexpr std::chrono::milliseconds paste_pause{250};
 
 // The self-pipe that the SIGWINCH handler writes to; static so that the handler can reach it.
 int wake_read = -1;
@@ -77,16 +81,17 @@ Input::~Input() {
 }
 
 Result<std::optional<Event>> Input::wait(std::chrono::milliseconds timeout) {
-  using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + timeout;
   for (;;) {
     if (auto event = decoder_.next()) return event;
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    const auto wait_for =
-        decoder_.has_pending() ? escape_wait : std::max(left, std::chrono::milliseconds{0});
+    // Pending bytes are decided once input has paused for long enough, and only after a look
+    // that finds nothing more has come.
+    const auto decide_at = last_input_ + (decoder_.in_paste() ? paste_pause : escape_wait);
+    const bool pending = decoder_.has_pending();
+    const auto wake_at = pending ? std::min(deadline, decide_at) : deadline;
+    const auto wait_for = std::chrono::ceil<std::chrono::milliseconds>(wake_at - Clock::now());
     pollfd fds[2] = {{fd_, POLLIN, 0}, {wake_read, POLLIN, 0}};
-    const int ready = ::poll(fds, 2, static_cast<int>(wait_for.count()));
+    const int ready = ::poll(fds, 2, static_cast<int>(std::max<std::int64_t>(wait_for.count(), 0)));
     if (ready < 0) {
       if (errno == EINTR) continue;
       return std::unexpected(errno_error("Failed to wait for terminal input"));
@@ -102,10 +107,13 @@ Result<std::optional<Event>> Input::wait(std::chrono::milliseconds timeout) {
       if (n < 0) return std::unexpected(errno_error("Failed to read terminal input"));
       if (n == 0) return fail("Terminal input closed");
       decoder_.push(std::string_view(bytes, static_cast<std::size_t>(n)));
+      last_input_ = Clock::now();
+      // Bytes that keep coming never hold the caller past its time: a sequence still growing
+      // waits in the decoder for the next call.
+      if (last_input_ >= deadline) return decoder_.next();
       continue;
     }
-    // Time ran out: a pending ESC had its chance to grow into a sequence.
-    if (decoder_.has_pending()) {
+    if (pending && Clock::now() >= decide_at) {
       if (auto event = decoder_.flush()) return event;
     }
     if (Clock::now() >= deadline) return std::nullopt;

@@ -19,15 +19,19 @@ class Input {
   Input(const Input&) = delete;
   Input& operator=(const Input&) = delete;
 
-  // The next event, waiting at most `timeout` for one to begin (a lone Esc takes a further short
-  // wait to tell it from the start of a longer sequence). Nothing when the time ran out.
+  // The next event, waiting at most `timeout` for it, however input arrives: a sequence still
+  // incomplete then waits for the next call. A lone Esc is reported once input has paused for a
+  // short wait, which tells it from the start of a longer sequence. Nothing when the time ran out.
   Result<std::optional<Event>> wait(std::chrono::milliseconds timeout);
 
  private:
   Input(int fd, const char* terminal_name);
 
+  using Clock = std::chrono::steady_clock;
+
   int fd_;
   KeyDecoder decoder_;
+  Clock::time_point last_input_;  // when bytes were last read
 };
 
 }  // namespace quorvelan::term

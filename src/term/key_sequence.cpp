@@ -87,39 +87,52 @@ bool is_key_sequence(std::string_view parameter_text, char final) {
   return final == 'u' && parameters->count >= 1;
 }
 
+// The longest key sequence read: ESC [, the most parameters of the most digits, each with the
+// separator or final byte after it. A control sequence or string longer than this is no key.
+constexpr std::size_t longest_key_sequence = 2 + max_parameters * (max_parameter_digits + 1);
+
+bool is_final_byte(unsigned char byte) { return byte >= 0x40 && byte <= 0x7E; }
+bool is_parameter_or_intermediate(unsigned char byte) { return byte >= 0x20 && byte <= 0x3F; }
+
 // A control sequence: ESC [, parameter and intermediate bytes, one final byte.
 SequenceSplit split_csi(std::string_view bytes) {
   if (bytes.starts_with(paste_start)) {
-    const auto end = bytes.find(paste_end, paste_start.size());
-    if (end == std::string_view::npos) return {Kind::Incomplete, bytes.size()};
-    return {Kind::Dropped, end + paste_end.size()};
+    return {Kind::Dropped, paste_start.size(), SequenceTail::Paste};
   }
   // The old mouse report: ESC [ M and three raw bytes.
   if (bytes.size() >= 3 && bytes[2] == 'M') {
     if (bytes.size() < 6) return {Kind::Incomplete, bytes.size()};
     return {Kind::Dropped, 6};
   }
-  for (std::size_t i = 2; i < bytes.size(); ++i) {
+  const std::size_t scanned = std::min(bytes.size(), longest_key_sequence);
+  for (std::size_t i = 2; i < scanned; ++i) {
     const auto byte = static_cast<unsigned char>(bytes[i]);
-    if (byte >= 0x40 && byte <= 0x7E) {
+    if (is_final_byte(byte)) {
       const bool key = is_key_sequence(bytes.substr(2, i - 2), bytes[i]);
       return {key ? Kind::Key : Kind::Dropped, i + 1};
     }
-    if (byte < 0x20 || byte > 0x3F) return {Kind::Dropped, i};  // broken off: drop what came
+    if (!is_parameter_or_intermediate(byte))
+      return {Kind::Dropped, i};  // broken off: drop what came
   }
-  return {Kind::Incomplete, bytes.size()};
+  if (scanned < longest_key_sequence) return {Kind::Incomplete, bytes.size()};
+  return {Kind::Dropped, scanned, SequenceTail::ControlSequence};
 }
 
 // A string the terminal sends (OSC, DCS, APC, PM, SOS), ended by BEL or ESC \.
 SequenceSplit split_string(std::string_view bytes) {
-  for (std::size_t i = 2; i < bytes.size(); ++i) {
-    if (bytes[i] == '\a') return {Kind::Dropped, i + 1};
-    if (bytes[i] == escape) {
-      if (i + 1 >= bytes.size()) break;
-      return {Kind::Dropped, bytes[i + 1] == '\\' ? i + 2 : i};
-    }
+  const std::size_t scanned = std::min(bytes.size(), longest_key_sequence);
+  const TailSplit body = split_tail(SequenceTail::String, bytes.substr(2, scanned - 2));
+  if (body.ended) return {Kind::Dropped, 2 + body.length};
+  if (scanned < longest_key_sequence) return {Kind::Incomplete, bytes.size()};
+  return {Kind::Dropped, 2 + body.length, SequenceTail::String};
+}
+
+// The longest front of `bytes` that may begin `marker`, short of the whole marker.
+std::size_t marker_start_at_end(std::string_view bytes, std::string_view marker) {
+  for (std::size_t n = std::min(bytes.size(), marker.size() - 1); n > 0; --n) {
+    if (bytes.ends_with(marker.substr(0, n))) return n;
   }
-  return {Kind::Incomplete, bytes.size()};
+  return 0;
 }
 
 }  // namespace
@@ -152,8 +165,32 @@ SequenceSplit split_sequence(std::string_view pending) {
   return {character.kind, character.length + 1};
 }
 
-bool is_unfinished_paste(std::string_view pending) {
-  return pending.starts_with(paste_start) && pending.find(paste_end) == std::string_view::npos;
+TailSplit split_tail(SequenceTail tail, std::string_view bytes) {
+  switch (tail) {
+    case SequenceTail::None:
+      return {0, true};
+    case SequenceTail::ControlSequence:
+      for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (is_final_byte(byte)) return {i + 1, true};
+        if (!is_parameter_or_intermediate(byte)) return {i, true};  // broken off
+      }
+      return {bytes.size(), false};
+    case SequenceTail::String:
+      for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\a') return {i + 1, true};
+        if (bytes[i] != escape) continue;
+        if (i + 1 == bytes.size()) return {i, false};  // ESC \ ends it, any other ESC follows it
+        return {bytes[i + 1] == '\\' ? i + 2 : i, true};
+      }
+      return {bytes.size(), false};
+    case SequenceTail::Paste: {
+      const std::size_t end = bytes.find(paste_end);
+      if (end != std::string_view::npos) return {end + paste_end.size(), true};
+      return {bytes.size() - marker_start_at_end(bytes, paste_end), false};
+    }
+  }
+  return {0, true};
 }
 
 }  // namespace quorvelan::term

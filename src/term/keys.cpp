@@ -6,8 +6,6 @@
 #include <new>
 #include <type_traits>
 
-#include "term/key_sequence.hpp"
-
 namespace quorvelan::term {
 
 namespace {
@@ -114,29 +112,48 @@ KeyDecoder::KeyDecoder(const char* terminal_name) {
 
 KeyDecoder::~KeyDecoder() = default;
 
-void KeyDecoder::push(std::string_view bytes) { pending_.append(bytes); }
+void KeyDecoder::push(std::string_view bytes) {
+  pending_.erase(0, taken_);
+  taken_ = 0;
+  pending_.append(bytes);
+}
 
 std::optional<Event> KeyDecoder::next() {
-  if (pending_.empty()) return std::nullopt;
-  const SequenceSplit split = split_sequence(pending_);
-  if (split.kind == SequenceSplit::Kind::Incomplete) return std::nullopt;
-  Event event = split.kind == SequenceSplit::Kind::Key
-                    ? decode(std::string_view(pending_).substr(0, split.length))
-                    : Event{OtherEvent{}};
-  pending_.erase(0, split.length);
-  return event;
+  for (;;) {
+    const std::string_view rest = std::string_view(pending_).substr(taken_);
+    if (tail_ != SequenceTail::None) {
+      const TailSplit split = split_tail(tail_, rest);
+      taken_ += split.length;
+      if (!split.ended) return std::nullopt;
+      tail_ = SequenceTail::None;
+      continue;
+    }
+    if (rest.empty()) return std::nullopt;
+    const SequenceSplit split = split_sequence(rest);
+    if (split.kind == SequenceSplit::Kind::Incomplete) return std::nullopt;
+    taken_ += split.length;
+    tail_ = split.tail;
+    if (split.kind == SequenceSplit::Kind::Key) return decode(rest.substr(0, split.length));
+    return OtherEvent{};
+  }
 }
 
 std::optional<Event> KeyDecoder::flush() {
   if (auto event = next()) return event;
-  if (pending_.empty() || is_unfinished_paste(pending_)) return std::nullopt;
-  // ESC, or ESC and one ASCII byte: the Esc key or Alt with that key. Anything longer is a
-  // sequence or a character cut short, and is dropped.
-  const bool key = pending_[0] == '\x1b' &&
-                   (pending_.size() == 1 ||
-                    (pending_.size() == 2 && static_cast<unsigned char>(pending_[1]) < 0x80));
-  Event event = key ? decode(pending_) : OtherEvent{};
+  const std::string_view rest = std::string_view(pending_).substr(taken_);
+  std::optional<Event> event;
+  // A tail's sequence was reported when it began; what came of its end marker goes with it.
+  if (tail_ == SequenceTail::None && !rest.empty()) {
+    // ESC, or ESC and one ASCII byte: the Esc key or Alt with that key. Anything longer is a
+    // sequence or a character cut short, and is dropped.
+    const bool key =
+        rest[0] == '\x1b' &&
+        (rest.size() == 1 || (rest.size() == 2 && static_cast<unsigned char>(rest[1]) < 0x80));
+    event = key ? decode(rest) : Event{OtherEvent{}};
+  }
   pending_.clear();
+  taken_ = 0;
+  tail_ = SequenceTail::None;
   return event;
 }
 

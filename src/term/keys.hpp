@@ -8,6 +8,8 @@
 #include <string_view>
 #include <variant>
 
+#include "term/key_sequence.hpp"
+
 struct TermKey;
 
 namespace quorvelan::term {
@@ -74,7 +76,9 @@ using Event = std::variant<KeyEvent, ResizeEvent, OtherEvent>;
 
 // Turns input bytes into events. Bytes arrive in any chunks; a sequence split across chunks waits
 // for its rest. A lone ESC (or ESC with one more byte) stays pending because it may begin a longer
-// sequence: after a short wait with no more input, `flush` decides it (Esc, or Alt+key).
+// sequence: after a short wait with no more input, `flush` decides it (Esc, or Alt+key). Pasted
+// text and sequences longer than any key are dropped as they arrive, so what is held stays small
+// and every byte is looked at a bounded number of times.
 class KeyDecoder {
  public:
   // `terminal_name` picks the terminfo entry for keys outside the standard sequences.
@@ -88,11 +92,17 @@ class KeyDecoder {
   // The next event from complete input, or nothing when none is complete yet.
   std::optional<Event> next();
 
-  // The event that pending bytes make when no more input is coming soon; nothing when no bytes
-  // are pending or when they are an unfinished paste (which keeps waiting for its end).
+  // Input has paused: nothing pending waits for its rest any longer. Gives the next event that
+  // the pending bytes make; nothing when none are pending, or when they are the rest of a
+  // sequence already reported (a paste that lost its end is over).
   std::optional<Event> flush();
 
-  [[nodiscard]] bool has_pending() const { return !pending_.empty(); }
+  [[nodiscard]] bool has_pending() const {
+    return tail_ != SequenceTail::None || taken_ < pending_.size();
+  }
+  // Pasted text is being dropped. A terminal sends a paste in one burst, but a slow link may
+  // split it: a pause inside a paste may be longer than one inside a key's sequence.
+  [[nodiscard]] bool in_paste() const { return tail_ == SequenceTail::Paste; }
 
  private:
   Event decode(std::string_view sequence);
@@ -102,6 +112,8 @@ class KeyDecoder {
   };
   std::unique_ptr<TermKey, TermKeyDeleter> termkey_;
   std::string pending_;
+  std::size_t taken_ = 0;  // bytes at the front of `pending_` already decoded
+  SequenceTail tail_ = SequenceTail::None;
 };
 
 }  // namespace quorvelan::term

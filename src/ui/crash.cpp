@@ -1,6 +1,7 @@
 #include "ui/crash.hpp"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <array>
 #include <atomic>
@@ -10,6 +11,8 @@ namespace quorvelan::ui::crash {
 namespace {
 
 constexpr std::array kFatalSignals{SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
+// Signals that ask the program to end (kill, a closed terminal window).
+constexpr std::array kEndSignals{SIGTERM, SIGINT, SIGHUP};
 
 std::atomic<RestoreFn> restore_fn{nullptr};
 std::atomic<bool> restored{false};
@@ -42,6 +45,13 @@ void on_fatal_signal(int signal_number, siginfo_t* info, void* context) {
   }
 }
 
+// Ends with the status that a shell reports for a process ended by the signal, 128 + its number,
+// with the terminal given back first. Nothing is saved, as on quit.
+void on_end_signal(int signal_number) {
+  restore_once();
+  _exit(128 + signal_number);
+}
+
 void on_terminate() {
   restore_once();
   if (previous_terminate != nullptr) previous_terminate();
@@ -62,6 +72,15 @@ void install(RestoreFn restore) {
   sigemptyset(&action.sa_mask);
   for (std::size_t i = 0; i < kFatalSignals.size(); ++i) {
     sigaction(kFatalSignals[i], &action, &previous_actions[i]);
+  }
+  struct sigaction end_action {};
+  end_action.sa_handler = on_end_signal;
+  sigemptyset(&end_action.sa_mask);
+  for (const int signal_number : kEndSignals) {
+    struct sigaction before {};
+    sigaction(signal_number, nullptr, &before);
+    // A signal ignored from the start (nohup, a background job) stays ignored.
+    if (before.sa_handler != SIG_IGN) sigaction(signal_number, &end_action, nullptr);
   }
   previous_terminate = std::set_terminate(on_terminate);
   signal(SIGPIPE, SIG_IGN);

@@ -2,8 +2,10 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -84,6 +86,27 @@ TEST_F(ProgramRun, TinyAndResizedTerminalsDoNotCrashIt) {
   EXPECT_TRUE(program.running());
   program.send("\x03");  // Ctrl+C
   EXPECT_EQ(program.wait_exit(5s), 0);
+}
+
+TEST_F(ProgramRun, AfterAPasteThatLostItsEndAPauseGivesTheKeysBack) {
+  PtySession program(options());
+  ASSERT_TRUE(open_new_project(program)) << program.screen_text();
+  program.send("\x1b[200~");
+  program.pump(1s);
+  program.send("w");
+  ASSERT_TRUE(program.wait_for_text("Track 1 - Algorithm", 5s)) << program.screen_text();
+  quit(program);
+}
+
+TEST_F(ProgramRun, ASignalToEndGivesTheTerminalBackAndExitsWith128PlusItsNumber) {
+  PtySession program(options());
+  ASSERT_TRUE(open_new_project(program)) << program.screen_text();
+  ASSERT_EQ(kill(program.pid(), SIGTERM), 0);
+  EXPECT_EQ(program.wait_exit(5s), 128 + SIGTERM);
+  const termios modes = program.modes();
+  EXPECT_TRUE(modes.c_lflag & ICANON) << "still in raw mode";
+  EXPECT_TRUE(modes.c_lflag & ECHO) << "typing does not echo";
+  EXPECT_FALSE(program.find("[SEQ]")) << "still on the alternate screen";
 }
 
 TEST_F(ProgramRun, ASavedProjectOpensFromTheListAndTheAutosaveWritesItBack) {

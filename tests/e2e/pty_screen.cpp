@@ -148,6 +148,14 @@ void PtySession::resize(int rows, int cols) {
   if (pid_ > 0 && running()) kill(pid_, SIGWINCH);
 }
 
+termios PtySession::modes() const {
+  termios settings{};
+  if (tcgetattr(master_fd_, &settings) != 0) {
+    throw std::runtime_error(std::string("tcgetattr: ") + std::strerror(errno));
+  }
+  return settings;
+}
+
 ScreenCell PtySession::cell(int row, int col) const {
   VTermScreenCell raw{};
   ScreenCell out;

@@ -2,6 +2,8 @@
 // Runs a program in a pseudo-terminal of a chosen size and keeps a model of its screen (through
 // libvterm), so end-to-end tests can type keys and read back text, colours and attributes.
 
+#include <termios.h>
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -61,6 +63,8 @@ class PtySession {
   ScreenCell cell(int row, int col) const;
   // Row and column of the first cell where the text starts, if shown.
   std::optional<std::pair<int, int>> find(std::string_view text) const;
+  // The pseudo-terminal's modes as the program set or left them (kept after it ends).
+  termios modes() const;
   int rows() const { return rows_; }
   int cols() const { return cols_; }
   bool running() const { return !exit_status_ && !signalled_; }

@@ -34,6 +34,19 @@ TEST(CrashHandler, UncaughtExceptionRestoresTheTerminalThenAborts) {
       "terminal restored");
 }
 
+TEST(CrashHandler, ASignalToEndRestoresTheTerminalThenExitsWith128PlusItsNumber) {
+  for (const int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
+    EXPECT_EXIT(
+        {
+          std::signal(signal_number, SIG_DFL);  // whatever the test runner inherited
+          install(write_marker);
+          std::raise(signal_number);
+        },
+        ::testing::ExitedWithCode(128 + signal_number), "terminal restored")
+        << "signal " << signal_number;
+  }
+}
+
 TEST(CrashHandler, ABrokenPipeDoesNotKillTheProgram) {
   EXPECT_EXIT(
       {
