@@ -67,6 +67,30 @@ TEST(ArpeggioPlayback, AMutedTrackKeepsPlayingWhatItHolds) {
   EXPECT_GT(pitch_at(left, late - 6000, late), 0.0);
 }
 
+TEST(ArpeggioPlayback, NotesPlayAtVelocity100WhateverTheStepsFeedingThem) {
+  Pattern pattern = fed_arpeggio();
+  for (auto& step : {&pattern.tracks[0].steps[0], &pattern.tracks[0].steps[1]}) {
+    step->velocity = 127;
+    step->flags |= pattern::kStepAccent;
+  }
+  pattern.tracks[1].steps[0] = note_step(60);
+  pattern.tracks[1].steps[0].velocity = 127;
+  Rig rig;
+  send_sine_patch(rig, 0);
+  send_sine_patch(rig, 1);
+  send_dry(rig);
+  rig.send(std::move(pattern));
+  rig.send(messages::play());
+  rig.render(80 * kSamplesPerTick);
+  float arpeggio = 0.0f;
+  float full = 0.0f;
+  for (const Meters& meters : rig.meters()) {
+    arpeggio = std::max(arpeggio, meters.peak(0));
+    full = std::max(full, meters.peak(1));
+  }
+  EXPECT_NEAR(arpeggio / full, 100.0f / 127.0f, 0.01f);
+}
+
 TEST(ScaleQuantiserPlayback, StepNotesSoundOnTheTracksScale) {
   Pattern pattern = Pattern::default_pattern();
   pattern.tracks[0].steps[0] = note_step(61);

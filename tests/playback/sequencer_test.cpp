@@ -199,17 +199,17 @@ TEST(StepReports, AReportLostToAFullRingIsNotRepeated) {
   EXPECT_TRUE(rig.reports_of<FeedbackMessage::StepPosition>().empty());
 }
 
-TEST(Gates, AGateEndsItsNoteAfterItsTicksAndAccentsPlayAtFullVelocity) {
+TEST(Gates, AGateEndsItsNoteAfterItsTicksAndAStepPlaysAtItsVelocityOrAccentedAtFull) {
   Rig rig;
-  send_sine_patch(rig, 0);
-  send_sine_patch(rig, 1);
+  for (std::uint8_t t = 0; t < 3; ++t) send_sine_patch(rig, t);
   send_dry(rig);
+  // The same note at velocity 40 accented, at 127, and at 40 without an accent.
   Pattern pattern = Pattern::default_pattern();
-  pattern.tracks[0].steps[0] = note_step(60, 36);
+  for (std::uint8_t t = 0; t < 3; ++t) pattern.tracks[t].steps[0] = note_step(60, 36);
   pattern.tracks[0].steps[0].velocity = 40;
   pattern.tracks[0].steps[0].flags |= pattern::kStepAccent;
-  pattern.tracks[1].steps[0] = note_step(60, 36);
   pattern.tracks[1].steps[0].velocity = 127;
+  pattern.tracks[2].steps[0].velocity = 40;
   rig.send(std::move(pattern));
   rig.send(messages::play());
   const auto out = left_channel(rig.render(24000));
@@ -218,12 +218,15 @@ TEST(Gates, AGateEndsItsNoteAfterItsTicksAndAccentsPlayAtFullVelocity) {
   EXPECT_TRUE(silent(out, 5952 + 9000 + 64 + 300, 24000));
   float accented = 0.0f;
   float full = 0.0f;
+  float plain = 0.0f;
   for (const Meters& meters : rig.meters()) {
     accented = std::max(accented, meters.peak(0));
     full = std::max(full, meters.peak(1));
+    plain = std::max(plain, meters.peak(2));
   }
   EXPECT_GT(accented, 0.0f);
   EXPECT_EQ(accented, full);
+  EXPECT_NEAR(plain / full, 40.0f / 127.0f, 0.01f);
 }
 
 TEST(Gates, TheDefaultGateAppliesToStepsWithoutOne) {

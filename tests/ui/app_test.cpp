@@ -360,11 +360,12 @@ TEST(AppRender, HeaderShowsTabsTempoTransportAndMeters) {
   h.app.bpm = 120.4;
   h.app.meters[0] = {0.07f, 0.08f};
   h.app.meters[1] = {1.0f, 5.0f};
+  h.app.meters[2] = {1.0f / 14.0f, 5.0f / 14.0f};  // half and two and a half sevenths: round up
   h.app.playing = true;
   term::TestBackend backend(120, 10);
   backend.draw([&](term::Buffer& b) { h.app.render_app(b); });
   EXPECT_EQ(row(backend, 0),
-            " QUORVELAN  [SEQ]  OPS  FLT  AMP   FX    LFO    MIX    SET    BPM:120  [>]  ▁▂ ██ ▁▁ ▁▁" +
+            " QUORVELAN  [SEQ]  OPS  FLT  AMP   FX    LFO    MIX    SET    BPM:120  [>]  ▁▂ ██ ▂▄ ▁▁" +
                 std::string(120 - 87, ' '));
   EXPECT_EQ(backend.cell(12, 0).background, h.app.theme.selected_bg);
 }
