@@ -8,7 +8,6 @@ namespace quorvelan::synth::filter {
 
 namespace {
 
-constexpr float kCutoffScale = 20000.0f;       // Hz at a normalised cutoff of 1
 constexpr float kNyquistMargin = 0.49f;        // highest cutoff, fraction of the sample rate
 constexpr float kTangentCeiling = 1.5676548f;  // keeps the one-pole tangent finite
 constexpr float kQualityBase = 0.707f;
@@ -64,7 +63,7 @@ Coefficients two_pole(float fc, float resonance, FilterType type, float sample_r
 }  // namespace
 
 float cutoff_hz(float cutoff, float sample_rate) {
-  return std::min(cutoff * cutoff * kCutoffScale, kNyquistMargin * sample_rate);
+  return std::min(cutoff_frequency(cutoff), kNyquistMargin * sample_rate);
 }
 
 Coefficients compute_coefficients(float cutoff, float resonance, FilterType type,

@@ -12,6 +12,10 @@ enum class FilterType : std::uint8_t { Lp1 = 0, Lp2 = 1, Bp = 2, Hp1 = 3, Hp2 = 
 
 inline constexpr std::uint8_t kFilterTypeCount = 6;
 
+// The frequency in Hz that a normalised cutoff (0..1) tunes the filter to, before the limit of the
+// sample rate: the square gives the low frequencies more of the control's travel.
+constexpr float cutoff_frequency(float cutoff) { return cutoff * cutoff * 20000.0f; }
+
 // A voice filter at or above this normalised cutoff counts as open: it passes everything at
 // note on, and a sweep up into this range keeps the coefficients it had below it.
 inline constexpr float kOpenCutoff = 0.99f;

@@ -233,6 +233,7 @@ class App {
 
   // ---- Whole-state senders: everything the audio thread keeps, after a load. ----
   void apply_synth_params_for_track(std::uint8_t track);
+  void apply_synth_params_for_all_tracks();
   void apply_effects_params();
   void apply_mixer_state(const std::array<sequencer::types::TrackMixerState, kTrackCount>& mixer);
   void send_lfo_update();
@@ -273,6 +274,10 @@ class App {
   // Keeps the step cursor on a step the current track plays (after a change of track, pattern,
   // paste or load).
   void clamp_step_cursor();
+  // Keep the FX row on a row of the FX column (fx_keys.cpp) and the SYNTH row cursor on a row of
+  // the page shown (synth_keys.cpp), after the column, page or view changed.
+  void clamp_fx_row();
+  void clamp_synth_row();
 
   // ---- Patterns and transport ----
   std::vector<std::shared_ptr<Pattern>> patterns;  // slot i is entry i; shared, copied on write

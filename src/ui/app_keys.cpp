@@ -99,6 +99,8 @@ void App::handle_project_key(const term::KeyEvent& key) {
     if (project_row == 0) {
       view = View::Seq;
       dirty = true;
+      // The engine's own starting patch is not the one shown: send every track the shown one.
+      apply_synth_params_for_all_tracks();
     } else if (project_row <= project_list.size()) {
       load_project_by_name(project_list[project_row - 1]);
     }
@@ -143,9 +145,11 @@ void App::handle_normal_key(const term::KeyEvent& key) {
 
 bool App::handle_global_key(const term::KeyEvent& key) {
   if (key.code == KeyCode::F) {
-    if (key.function == 3 && current_track > 0) select_track(current_track - 1);
-    if (key.function == 4 && current_track + 1u < kTrackCount) select_track(current_track + 1);
-    return key.function == 3 || key.function == 4;
+    if (key.function != 3 && key.function != 4) return false;
+    // Selected even when the track stays at either end, so that MIX's column follows it.
+    const int track = current_track + (key.function == 3 ? -1 : 1);
+    select_track(static_cast<std::uint8_t>(std::clamp(track, 0, int{kTrackCount} - 1)));
+    return true;
   }
   if (key.code == KeyCode::PageUp || key.code == KeyCode::PageDown) {
     switch_view(view_beside(view, key.code == KeyCode::PageUp ? -1 : 1));
@@ -234,6 +238,7 @@ bool App::handle_navigation_key(const term::KeyEvent& key) {
   } else if (view == View::Synth) {
     constexpr int kPages = 3;
     synth_page = edit_keys::wrapped(synth_page, page_forward ? 1 : -1, kPages);
+    clamp_synth_row();
   }
   return true;
 }
@@ -241,10 +246,13 @@ bool App::handle_navigation_key(const term::KeyEvent& key) {
 void App::switch_view(View new_view) {
   if (new_view == view) return;
   view = new_view;
-  column = 0;
+  // MIX opens on the strip of the selected track: its keys act on that track, and the track
+  // stays what the player chose in the other views.
+  column = view == View::Mix ? current_track : 0;
   row_nav = true;
   editing = false;
   mode = Mode::Normal;
+  if (view == View::Fx) clamp_fx_row();
   if (view == View::Set) {
     output_devices = read_output_devices();
     midi_ports = read_midi_ports();

@@ -58,10 +58,9 @@ void App::load_project_by_name(const std::string& name) {
 
   bpm = project.bpm;
   audio_tx.push(messages::set_bpm(bpm));
-  if (project.synth_params) {
-    synth_params = *project.synth_params;
-    for (std::uint8_t track = 0; track < kTrackCount; ++track) apply_synth_params_for_track(track);
-  }
+  // A file without patches keeps the ones shown, and the engine must play those too.
+  if (project.synth_params) synth_params = *project.synth_params;
+  apply_synth_params_for_all_tracks();
   if (project.effects) {
     effects = *project.effects;
     apply_effects_params();
@@ -116,6 +115,10 @@ void App::apply_synth_params_for_track(std::uint8_t track) {
   for (const auto& [id, value] : ids::patch_parameters(synth_params[track])) {
     audio_tx.push(messages::set_synth_param(track, id, value));
   }
+}
+
+void App::apply_synth_params_for_all_tracks() {
+  for (std::uint8_t track = 0; track < kTrackCount; ++track) apply_synth_params_for_track(track);
 }
 
 void App::apply_effects_params() {

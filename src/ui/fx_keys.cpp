@@ -28,6 +28,10 @@ constexpr std::array<std::array<StepRange, 4>, 3> kRanges{{
 
 }  // namespace
 
+void App::clamp_fx_row() {
+  fx_row = std::min<std::uint8_t>(fx_row, kRowCount[std::min(column, kLastColumn)] - 1);
+}
+
 void App::handle_fx_key(const term::KeyEvent& key) {
   const std::uint8_t effect = std::min(column, kLastColumn);
   if (!editing) {

@@ -187,6 +187,11 @@ void App::adjust_synth_param(float delta) {
   }
 }
 
+void App::clamp_synth_row() {
+  std::uint8_t& row = page_cursor(*this);
+  row = std::min(row, last_row(synth_page));
+}
+
 std::string_view App::synth_param_name(std::uint8_t id) { return ids::synth_param_name(id); }
 
 }  // namespace quorvelan::ui::app

@@ -13,6 +13,7 @@
 
 #include "numeric.hpp"
 #include "synth/algorithm.hpp"
+#include "synth/filter.hpp"
 #include "synth/params.hpp"
 #include "term/block.hpp"
 #include "term/layout.hpp"
@@ -248,8 +249,9 @@ void draw_operator_box(const App& app, term::Buffer& buffer, const Rect& area, s
 
 // ---- FLT: the filter's values and the live modulation of cutoff and resonance. ----
 
+// The frequency the filter is heard at, not the stored 0..1 position.
 std::string cutoff_text(float cutoff) {
-  const float hz = cutoff * 20000.0f;
+  const float hz = synth::filter::cutoff_frequency(cutoff);
   if (hz >= 1000.0f) return fmt::format("{:.1f}kHz", hz / 1000.0f);
   return fmt::format("{:.0f}Hz", hz);
 }
@@ -322,7 +324,10 @@ std::array<std::string, kGraphRows> envelope_graph(const TrackSynthParams& patch
     if (x < attack) {
       level = fx / static_cast<float>(attack);
     } else if (x < attack + decay) {
-      level = 1.0f - (1.0f - s) * (fx - static_cast<float>(attack)) / static_cast<float>(decay);
+      // The share of the decay passed comes first: multiplying before dividing rounds cells
+      // that lie exactly on a row boundary into the row above.
+      const float t = (fx - static_cast<float>(attack)) / static_cast<float>(decay);
+      level = 1.0f - (1.0f - s) * t;
     } else if (x >= end) {
       level = s * (1.0f - (fx - static_cast<float>(end)) / static_cast<float>(release));
     }

@@ -33,9 +33,11 @@ std::vector<double> note_brightness(const e2e::Recording& recording) {
   return centroids;
 }
 
-double spread(const std::vector<double>& values) {
-  const auto [low, high] = std::ranges::minmax(values);
-  return high / low;
+// The brightest note over the darkest, the very brightest left out: a period that the busy test
+// server drops is a click, bright across the whole spectrum, that can make any one note bright.
+double spread(std::vector<double> values) {
+  std::ranges::sort(values);
+  return values[values.size() - 2] / values.front();
 }
 
 TEST_F(ProgramRun, AnLfoOnAFilterCutoffSweepsTheSpectrum) {
@@ -44,6 +46,14 @@ TEST_F(ProgramRun, AnLfoOnAFilterCutoffSweepsTheSpectrum) {
   e2e::Listener listener;
   ASSERT_TRUE(listener.connect()) << "the program's output ports did not appear";
   program.send("m");  // only track 2's notes: the kicks of track 1 are muted
+  // Track 2's filter at 12 dB an octave, steep enough for the sweep to set the notes apart.
+  program.send("2w\t");
+  program.send(kDown);
+  program.send("\r");
+  program.send(kRight);
+  program.send("\r");
+  ASSERT_TRUE(program.wait_for_text("LP2 (12dB)", 5s)) << program.screen_text();
+  program.send("q");
 
   program.send(" ");
   ASSERT_TRUE(program.wait_for_text("[>]", 5s));

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <span>
+#include <vector>
 
 #include "e2e/keys.hpp"
 #include "e2e/program_run.hpp"
@@ -59,6 +62,22 @@ Project tone_project() {
   return state.build_project();
 }
 
+// The median spectral centroid of the recording's 100 ms windows. A period the busy test server
+// drops is a click, bright across the whole spectrum: it moves a window or two, not the median.
+double median_centroid(const e2e::Recording& recording) {
+  const auto mono = recording.mono();
+  const std::size_t window = recording.sample_rate / 10;
+  std::vector<double> centroids;
+  for (std::size_t at = 0; at + window <= mono.size(); at += window) {
+    centroids.push_back(
+        e2e::spectral_centroid(std::span(mono).subspan(at, window), recording.sample_rate));
+  }
+  if (centroids.empty()) return 0.0;
+  const auto middle = centroids.begin() + static_cast<std::ptrdiff_t>(centroids.size() / 2);
+  std::ranges::nth_element(centroids, middle);
+  return *middle;
+}
+
 TEST_F(ProgramRun, EditingTrackThreesPatchChangesWhatItPlaysAndWhatItSaves) {
   const Project written = tone_project();
   ASSERT_TRUE(written.save(projects() / "Tone.json").has_value());
@@ -84,7 +103,7 @@ TEST_F(ProgramRun, EditingTrackThreesPatchChangesWhatItPlaysAndWhatItSaves) {
   // The filter page: from 6 dB to 12 dB, then the cutoff down nine times five steps.
   program.send("\t\r" + std::string(kRight) + "\r" + kDown + "\r" + repeat(kDown, 9) + "\r");
   ASSERT_TRUE(program.wait_for_text("LP2 (12dB)", 5s)) << program.screen_text();
-  ASSERT_TRUE(program.wait_for_text("2.0kHz", 5s)) << program.screen_text();
+  ASSERT_TRUE(program.wait_for_text("Cutoff:    200Hz", 5s)) << program.screen_text();
   program.pump(600ms);  // the cutoff is taken at the next note
   const auto filtered = listener.record(1500ms);
 
@@ -92,8 +111,8 @@ TEST_F(ProgramRun, EditingTrackThreesPatchChangesWhatItPlaysAndWhatItSaves) {
   const double octave_peak = e2e::peak_frequency(octave_up.mono(), octave_up.sample_rate);
   EXPECT_NEAR(plain_peak, kNoteHz, kNoteHz * 0.05);
   EXPECT_NEAR(octave_peak, 2 * kNoteHz, kNoteHz * 0.1);
-  const double open = e2e::spectral_centroid(octave_up.mono(), octave_up.sample_rate);
-  const double dark = e2e::spectral_centroid(filtered.mono(), filtered.sample_rate);
+  const double open = median_centroid(octave_up);
+  const double dark = median_centroid(filtered);
   EXPECT_LT(dark, open * 0.8) << "peaks " << plain_peak << " " << octave_peak << ", centroid open "
                               << open << " Hz, filtered " << dark << " Hz";
   EXPECT_GT(e2e::rms(filtered.mono()), 1e-3) << "the filtered note is still heard";

@@ -67,6 +67,23 @@ TEST(ArpeggioPlayback, AMutedTrackKeepsPlayingWhatItHolds) {
   EXPECT_GT(pitch_at(left, late - 6000, late), 0.0);
 }
 
+TEST(ArpeggioPlayback, NotesPlayAtVelocity100WhateverTheStepsFeedingThem) {
+  Pattern pattern = fed_arpeggio();
+  for (auto& step : {&pattern.tracks[0].steps[0], &pattern.tracks[0].steps[1]}) {
+    step->velocity = 127;
+    step->flags |= pattern::kStepAccent;
+  }
+  pattern.tracks[1].steps[0] = note_step(60);
+  pattern.tracks[1].steps[0].velocity = 127;
+  Rig rig;
+  for (std::uint8_t t = 0; t < 2; ++t) send_sine_patch(rig, t);
+  send_dry(rig);
+  rig.send(std::move(pattern));
+  rig.send(messages::play());
+  rig.render(80 * kSamplesPerTick);
+  EXPECT_NEAR(rig.loudest(0) / rig.loudest(1), 100.0f / 127.0f, 0.01f);
+}
+
 TEST(ScaleQuantiserPlayback, StepNotesSoundOnTheTracksScale) {
   Pattern pattern = Pattern::default_pattern();
   pattern.tracks[0].steps[0] = note_step(61);

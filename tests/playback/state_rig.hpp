@@ -95,6 +95,13 @@ class Rig {
     return all;
   }
 
+  // The highest level a track's meter reported so far.
+  [[nodiscard]] float loudest(std::size_t track) const {
+    float level = 0.0f;
+    for (const Meters& meters : this->meters()) level = std::max(level, meters.peak(track));
+    return level;
+  }
+
   void clear_reports() { reports_.clear(); }
   // Empties the feedback ring without keeping anything (and without allocating).
   void discard_reports() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 
 #include "files.hpp"
@@ -9,6 +11,7 @@
 #include "support/temp_home.hpp"
 #include "term/test_backend.hpp"
 #include "ui/harness.hpp"
+#include "ui/sent_messages.hpp"
 
 namespace quorvelan::ui::app {
 namespace {
@@ -181,12 +184,22 @@ TEST(AppKeys, ProjectListMovesWithinItsRowsAndQuitsOnlyWithCtrl) {
   EXPECT_TRUE(h.app.should_quit);
 }
 
-TEST(AppKeys, NewProjectOpensTheSequencerAndSendsThePatternNextPass) {
+// The engine starts every track on its own LP2 filter; the patch shown has LP1.
+bool sends_lp1_to_every_track(const std::vector<std::string>& sent) {
+  return std::ranges::all_of(std::array{0, 1, 2, 3}, [&](int track) {
+    return std::ranges::count(sent, fmt::format("synth {} 40 0.000", track)) == 1;
+  });
+}
+
+TEST(AppKeys, NewProjectOpensTheSequencerSendsThePatchesShownAndThePatternNextPass) {
   auto h = Harness::make({"alpha"});
   h.app.handle_key(key(term::KeyCode::Enter));
   EXPECT_EQ(h.app.view, View::Seq);
   EXPECT_TRUE(h.app.dirty);
   EXPECT_FALSE(h.app.project_name.has_value());
+  const auto sent = take_sent(h).lines;
+  EXPECT_EQ(sent.size(), 4u * 53);
+  EXPECT_TRUE(sends_lp1_to_every_track(sent));
   h.app.handle_key(ctrl('c'));
   EXPECT_TRUE(h.app.should_quit);
 }
@@ -308,6 +321,16 @@ TEST_F(AppProjectFiles, LoadingAProjectReplacesPatternsAndSendsEverySection) {
   EXPECT_EQ(h.drain_sent().size(), 1u + 4 * 53 + 19 + 24 + 1);
 }
 
+TEST_F(AppProjectFiles, AProjectWithoutPatchesPlaysThePatchesShown) {
+  auto project = Harness::make().app.build_project();
+  project.synth_params.reset();
+  ASSERT_TRUE(project.save(preset::projects_dir() / "bare.json").has_value());
+  auto h = Harness::make({"bare"});
+  h.press({key(term::KeyCode::Down), key(term::KeyCode::Enter)});
+  EXPECT_EQ(h.app.status->text, "Loaded: bare");
+  EXPECT_TRUE(sends_lp1_to_every_track(take_sent(h).lines));
+}
+
 TEST_F(AppProjectFiles, AFailedLoadChangesNothingAndSaysWhy) {
   auto h = Harness::make({"missing"});
   h.app.project_row = 1;
@@ -378,11 +401,12 @@ TEST(AppRender, HeaderShowsTabsTempoTransportAndMeters) {
   h.app.bpm = 120.4;
   h.app.meters[0] = {0.07f, 0.08f};
   h.app.meters[1] = {1.0f, 5.0f};
+  h.app.meters[2] = {1.0f / 14.0f, 5.0f / 14.0f};  // half and two and a half sevenths: round up
   h.app.playing = true;
   term::TestBackend backend(120, 10);
   backend.draw([&](term::Buffer& b) { h.app.render_app(b); });
   EXPECT_EQ(row(backend, 0),
-            " QUORVELAN  [SEQ]  OPS  FLT  AMP   FX    LFO    MIX    SET    BPM:120  [>]  ▁▂ ██ ▁▁ ▁▁" +
+            " QUORVELAN  [SEQ]  OPS  FLT  AMP   FX    LFO    MIX    SET    BPM:120  [>]  ▁▂ ██ ▂▄ ▁▁" +
                 std::string(120 - 87, ' '));
   EXPECT_EQ(backend.cell(12, 0).background, h.app.theme.selected_bg);
 }

@@ -50,6 +50,8 @@ TEST(FxKeys, EachSettingStepsByItsAmountAndStopsAtItsLimits) {
        {}},
       {"coming back selects the chorus again", &Effects::chorus_rate, 1.0f,
        {kRight, ch('q'), ch('e'), kEnter, kRight}, 1.1f, {"fx 0 0 1.100"}},
+      {"coming back from the delay's last row lands on the chorus's", &Effects::chorus_mix, 0.5f,
+       {kRight, kDown, kDown, kDown, ch('q'), ch('e'), kEnter, kRight}, 0.52f, {"fx 0 2 0.520"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -135,6 +135,8 @@ TEST(SynthKeys, NavigationMovesBetweenTheAlgorithmBlockRowsAndOperators) {
        {right, left},
        {1, 0, 1, false}},
       {"nor from the block", SynthPage::Ops, 8, {0, 0, 1, false}, {right, left}, {0, 0, 1, false}},
+      {"a page change from AMP's Drive row lands on FLT's last row", SynthPage::Amp, 8,
+       {1, 4, 0, false}, {key(KeyCode::BackTab)}, {1, 3, 0, false}},
   };
   for (const auto& c : cases) {
     auto h = synth_view(c.page, c.start.column, c.start.editing);

@@ -231,7 +231,7 @@ TEST(SynthView, FltPageShowsTheFilterAndTheFirstLfoMovingIt) {
   const std::vector<std::string> expected{
       box_top(" > Filter "),
       box_line("  Type:      BP"),
-      box_line("> Cutoff:    800Hz"),
+      box_line("> Cutoff:    32Hz"),
       box_line("  Resonance: 35%"),
       box_line("  Env Depth: -25%"),
       box_line(""),
@@ -287,13 +287,14 @@ TEST(SynthView, FltValuesAreFormattedByRange) {
     const char* cutoff_text;
     const char* depth_text;
   };
-  for (const auto& c : std::vector<Case>{{0, 0.04f, 0.1f, "LP1 (6dB)", "800Hz", "+10%"},
-                                         {1, 0.05f, 0.0f, "LP2 (12dB)", "1.0kHz", "+0%"},
+  // The cutoff as heard: the stored position squared, times 20 kHz.
+  for (const auto& c : std::vector<Case>{{0, 0.1f, 0.1f, "LP1 (6dB)", "200Hz", "+10%"},
+                                         {1, 0.25f, 0.0f, "LP2 (12dB)", "1.2kHz", "+0%"},
                                          {3, 1.0f, -1.0f, "HP1 (6dB)", "20.0kHz", "-100%"},
                                          {4, 0.0f, 1.0f, "HP2 (12dB)", "0Hz", "+100%"},
-                                         {5, 0.5f, 0.0f, "BS (Notch)", "10.0kHz", "+0%"},
-                                         {6, 0.5f, 0.0f, "OFF", "10.0kHz", "+0%"},
-                                         {255, 0.5f, 0.0f, "OFF", "10.0kHz", "+0%"}}) {
+                                         {5, 0.5f, 0.0f, "BS (Notch)", "5.0kHz", "+0%"},
+                                         {6, 0.5f, 0.0f, "OFF", "5.0kHz", "+0%"},
+                                         {255, 0.5f, 0.0f, "OFF", "5.0kHz", "+0%"}}) {
     auto h = synth_view(SynthPage::Flt);
     auto& patch = h.app.synth_params[0];
     patch.filter_type = c.type;
@@ -354,6 +355,14 @@ TEST(SynthView, AmpPageDrawsTheEnvelopeGraphTimesDriveAndPan) {
   EXPECT_EQ(cells_text(frame, 1, 16, 9), "> Drive: ");
   EXPECT_EQ(frame.cell(10, 16).foreground, theme.fg);
   EXPECT_TRUE(is_bold(frame.cell(10, 16)));
+
+  // A decay of 0.5 s spans 15 columns; at the eleventh the level, 0.8, lies exactly on the
+  // boundary of the second row and belongs to it.
+  patch.amp_decay = 0.5f;
+  frame = h.draw(100, 30);
+  EXPECT_EQ(rows(frame, 7, 8), (std::vector{box_line("  " + std::string(10, '*')),
+                                            box_line("  " + std::string(10, '.') +
+                                                     std::string(22, '*'))}));
 }
 
 // Times and levels that no key can set (a file written by hand, a NaN) must not turn into wild

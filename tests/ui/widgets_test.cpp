@@ -259,6 +259,8 @@ TEST(VerticalMeter, LightsFromTheBottomWithItsColourBands) {
        7.0f,
        {"     ", "   █ ", " ▅ █ ", "     "},
        {".....", ".u.g.", ".g.g.", "....."}},
+      // Halves round away from zero: 0.5 of a seventh up to "▂", 2.5 up to "▄".
+      {3, 1, 1.0f / 14.0f, 5.0f / 14.0f, {"     ", " ▂ ▄ ", "     "}, {".....", ".g.g.", "....."}},
       {3,
        2,
        -1.0f,
