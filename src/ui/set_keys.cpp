@@ -159,7 +159,7 @@ void App::adopt_audio_engine(audio::engine::AudioEngine engine, messages::AudioP
 
   audio_tx.push(messages::set_bpm(bpm));
   dirty = true;
-  for (std::uint8_t track = 0; track < kTrackCount; ++track) apply_synth_params_for_track(track);
+  apply_synth_params_for_all_tracks();
   apply_effects_params();
   apply_mixer_state(mixer);
   send_lfo_update();
