@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <string>
 
 namespace {
 
@@ -54,7 +56,16 @@ struct Registry {
 
 static_assert(sizeof(Header) == 2136 && sizeof(Segment) == 268);
 
-bool ended(pid_t pid) { return kill(pid, 0) != 0 && errno == ESRCH; }
+// A process has ended when it is gone, or when it is a zombie that nobody has reaped yet: JACK
+// counts that one as running, as its pid answers.
+bool ended(pid_t pid) {
+  if (kill(pid, 0) != 0) return errno == ESRCH;
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  const auto name_end = line.rfind(')');
+  return name_end != std::string::npos && line.compare(name_end, 3, ") Z") == 0;
+}
 
 // JACK's registry lock: a System V semaphore that JACK creates on first use with one holder
 // allowed. SEM_UNDO hands it back should this program die holding it.

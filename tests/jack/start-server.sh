@@ -4,7 +4,8 @@
 # Usage: start-server.sh NAME PIDFILE SWEEP   (SWEEP: the jack_registry_sweep program)
 set -euo pipefail
 name=$1 pidfile=$2 sweep=$3
-if [ -f "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null; then exit 0; fi
+answers() { JACK_DEFAULT_SERVER=$name jack_lsp >/dev/null 2>&1; }
+if [ -f "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null && answers; then exit 0; fi
 export JACK_NO_AUDIO_RESERVATION=1
 # JACK's table of running servers holds eight. Servers that ended without unregistering keep
 # their places until swept; servers of other test runs hold theirs until they stop, so a full
@@ -16,7 +17,7 @@ while :; do
   pid=$!
   echo "$pid" >"$pidfile"
   while [ "$SECONDS" -lt "$deadline" ]; do
-    if JACK_DEFAULT_SERVER=$name jack_lsp >/dev/null 2>&1; then exit 0; fi
+    if answers; then exit 0; fi
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
