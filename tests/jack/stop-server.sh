@@ -15,8 +15,8 @@ wait_for_end() {
   return 1
 }
 # Asked to stop, the server closes its clients, frees its shared memory and unregisters; on a
-# busy machine that may take a while. Only a server that hangs is killed, and what it leaves
-# in the registry is swept.
+# busy machine that may take a while. A server that hangs is killed, and jackd itself dies half-way
+# (of SIGPIPE) when a client closes under it: what either leaves in the registry is swept.
 kill "$pid" 2>/dev/null
 wait_for_end 300 || { kill -9 "$pid" 2>/dev/null; wait_for_end 100; }
 "$sweep"
