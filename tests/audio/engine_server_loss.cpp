@@ -2,7 +2,6 @@
 // engine. Its own server, so that the shared test server stays up for the others.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -11,8 +10,8 @@
 #include <thread>
 
 #include "audio/engine.hpp"
-#include "support/log_capture.hpp"
 #include "audio/messages.hpp"
+#include "support/log_capture.hpp"
 
 namespace {
 
@@ -21,18 +20,18 @@ using quorvelan::audio::engine::AudioEngine;
 namespace messages = quorvelan::audio::messages;
 
 int run_script(const std::string& script, const std::string& arguments) {
-  return std::system(
-      (std::string(QUORVELAN_JACK_SCRIPTS) + "/" + script + " " + arguments).c_str());
+  return std::system((std::string(QUORVELAN_JACK_SCRIPTS) + "/" + script + " " + arguments + " " +
+                      QUORVELAN_JACK_SWEEP)
+                         .c_str());
 }
 
-// A server named after this process, as test runs of several build trees may overlap; it is
-// stopped however the test ends.
+// A server named after the build folder, as test runs of several build trees may overlap; it is
+// stopped however the test ends, and stopping it leaves nothing in JACK's registry.
 class PrivateServer {
  public:
   PrivateServer()
-      : name_("quorvelan-loss-test-" + std::to_string(getpid())),
-        pidfile_(std::string(QUORVELAN_TEST_BINARY_DIR) + "/jackd-" + name_ + ".pid"),
-        started_(start()) {}
+      : pidfile_(std::string(QUORVELAN_TEST_BINARY_DIR) + "/jackd-" + name_ + ".pid"),
+        started_(run_script("start-server.sh", name_ + " " + pidfile_) == 0) {}
   ~PrivateServer() {
     stop();
     std::filesystem::remove(pidfile_ + ".log");
@@ -45,17 +44,7 @@ class PrivateServer {
   bool stop() { return run_script("stop-server.sh", pidfile_) == 0; }
 
  private:
-  // JACK runs only a few servers per machine at once; a busy machine may need another try.
-  bool start() {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-      if (run_script("start-server.sh", name_ + " " + pidfile_) == 0) return true;
-      stop();
-      std::this_thread::sleep_for(1s);
-    }
-    return false;
-  }
-
-  std::string name_;
+  std::string name_ = QUORVELAN_JACK_LOSS_SERVER;
   std::string pidfile_;
   bool started_;
 };

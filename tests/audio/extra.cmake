@@ -3,14 +3,16 @@
 set(QUORVELAN_ENGINE_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 function(quorvelan_engine_test name)
-  add_executable(${name} ${ARGN})
+  add_executable(${name} ${ARGN} ${QUORVELAN_JACK_CLIENT_TURNS})
   target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${QUORVELAN_WARNINGS})
   target_compile_definitions(${name} PRIVATE
     QUORVELAN_JACK_SCRIPTS="${CMAKE_CURRENT_SOURCE_DIR}/jack"
+    QUORVELAN_JACK_SWEEP="${QUORVELAN_JACK_SWEEP}"
     QUORVELAN_TEST_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}")
   target_link_libraries(${name} PRIVATE
     quorvelan_core PkgConfig::JACK GTest::gtest GTest::gtest_main)
+  add_dependencies(${name} jack_registry_sweep)
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
 
@@ -23,6 +25,9 @@ set_tests_properties(audio_engine_on_jack PROPERTIES
   ENVIRONMENT JACK_DEFAULT_SERVER=${QUORVELAN_JACK_SERVER})
 
 quorvelan_engine_test(audio_engine_server_loss ${QUORVELAN_ENGINE_TEST_DIR}/engine_server_loss.cpp)
+# A server of its own, named after the build folder like the fixture's.
+target_compile_definitions(audio_engine_server_loss PRIVATE
+  QUORVELAN_JACK_LOSS_SERVER="quorvelan-loss-${QUORVELAN_JACK_BUILD_HASH}")
 set_tests_properties(audio_engine_server_loss PROPERTIES RESOURCE_LOCK jack_server TIMEOUT 60
   RUN_SERIAL TRUE)
 

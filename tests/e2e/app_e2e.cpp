@@ -35,11 +35,13 @@ TEST_F(ProgramRun, StartsOnTheProjectListOpensANewProjectAndQuits) {
 
   program.send("\r");
   ASSERT_TRUE(program.wait_for_text("[SEQ]", 5s)) << program.screen_text();
-  EXPECT_TRUE(program.row_text(0).starts_with(" QUORVELAN "));
-  EXPECT_NE(program.row_text(0).find("BPM:120  [ ]"), std::string::npos);
+  EXPECT_TRUE(program.row_text(0).starts_with(" QUORVELAN ")) << program.screen_text();
+  EXPECT_NE(program.row_text(0).find("BPM:120  [ ]"), std::string::npos) << program.screen_text();
   EXPECT_TRUE(program.row_text(program.rows() - 2)
-                  .starts_with(" NORMAL   Pat:A01  Trk:1/4  Oct:4  Step:01/16  BPM:120"));
-  EXPECT_TRUE(program.row_text(program.rows() - 1).starts_with("Left/Right:Step"));
+                  .starts_with(" NORMAL   Pat:A01  Trk:1/4  Oct:4  Step:01/16  BPM:120"))
+      << program.screen_text();
+  EXPECT_TRUE(program.row_text(program.rows() - 1).starts_with("Left/Right:Step"))
+      << program.screen_text();
 
   quit(program);
 

@@ -22,7 +22,8 @@ endif()
 
 if(QUORVELAN_E2E_SOUND_SOURCES)
   quorvelan_e2e_program(quorvelan_e2e_sound ${QUORVELAN_E2E_SOUND_SOURCES}
-    ${CMAKE_CURRENT_LIST_DIR}/sound.cpp ${CMAKE_CURRENT_SOURCE_DIR}/audio/engine_jack_recorder.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/sound.cpp ${CMAKE_CURRENT_SOURCE_DIR}/audio/engine_jack_recorder.cpp
+    ${QUORVELAN_JACK_CLIENT_TURNS})
   # Alone on the machine: what they measure is heard in real time, and a busy machine (other tests,
   # a sanitized build) would make the dummy driver drop buffers that the measurements then hear.
   gtest_discover_tests(quorvelan_e2e_sound DISCOVERY_TIMEOUT 60

@@ -1,12 +1,11 @@
 #include "e2e/pty_screen.hpp"
 
-#include "term/width.hpp"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vterm.h>
@@ -14,16 +13,33 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <stdexcept>
 #include <thread>
 
+#include "term/width.hpp"
+
 namespace e2e {
 namespace {
+
+// The longest a frame that has begun to arrive may take to arrive whole.
+constexpr auto kFrameLimit = std::chrono::seconds(5);
 
 std::optional<Rgb> colour_of(const VTermScreen* screen, VTermColor colour, bool is_default) {
   if (is_default) return std::nullopt;
   vterm_screen_convert_color_to_rgb(screen, &colour);
   return Rgb{colour.rgb.red, colour.rgb.green, colour.rgb.blue};
+}
+
+// True when the program's main thread sleeps in a call other than a write: every frame it began
+// has then been written whole. Where the kernel does not say (no /proc), it counts as true.
+bool main_thread_waits(int pid) {
+  std::ifstream file("/proc/" + std::to_string(pid) + "/syscall");
+  std::string call;
+  if (!(file >> call)) return true;
+  if (call == "running") return false;
+  const long number = std::strtol(call.c_str(), nullptr, 10);
+  return number != SYS_write && number != SYS_writev;
 }
 
 }  // namespace
@@ -90,11 +106,35 @@ void PtySession::send(std::string_view bytes) {
 void PtySession::read_available(int timeout_ms) {
   pollfd pfd{master_fd_, POLLIN, 0};
   if (poll(&pfd, 1, timeout_ms) <= 0) return;
+  drain();
+}
+
+bool PtySession::drain() {
+  bool took_any = false;
   char buffer[8192];
   for (;;) {
     auto got = read(master_fd_, buffer, sizeof buffer);
-    if (got <= 0) return;
+    if (got <= 0) return took_any;
     vterm_input_write(vt_, buffer, static_cast<std::size_t>(got));
+    took_any = true;
+  }
+}
+
+// A frame reaches the pty in pieces, and the screen between two pieces shows part of the new
+// frame over the old one. Once the program waits with nothing left unread, every frame it began
+// before it waited has been read whole (a read of the pty takes in what the writer has queued).
+void PtySession::settle() {
+  const auto end = std::chrono::steady_clock::now() + kFrameLimit;
+  drain();
+  while (std::chrono::steady_clock::now() < end) {
+    reap(false);
+    if (!running()) {
+      drain();
+      return;
+    }
+    if (main_thread_waits(pid_) && !drain()) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    drain();
   }
 }
 
@@ -106,13 +146,17 @@ void PtySession::pump(std::chrono::milliseconds duration) {
     read_available(static_cast<int>(std::max<long>(1, left.count())));
     reap(false);
   }
+  settle();
 }
 
 bool PtySession::wait_for_text(std::string_view text, std::chrono::milliseconds timeout) {
   auto end = std::chrono::steady_clock::now() + timeout;
   while (std::chrono::steady_clock::now() < end) {
     read_available(20);
-    if (find(text)) return true;
+    if (find(text)) {
+      settle();
+      return true;
+    }
     reap(false);
   }
   return find(text).has_value();

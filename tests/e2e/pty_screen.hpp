@@ -50,9 +50,10 @@ class PtySession {
   PtySession& operator=(const PtySession&) = delete;
 
   void send(std::string_view bytes);
-  // Reads whatever the program writes for the given time.
+  // Reads whatever the program writes for the given time, and the rest of a frame it began.
   void pump(std::chrono::milliseconds duration);
-  // Reads until the screen shows the text somewhere, or the time-out passes.
+  // Reads until the screen shows the text somewhere, or the time-out passes; once it shows, also
+  // the rest of the frame that brought it.
   bool wait_for_text(std::string_view text, std::chrono::milliseconds timeout);
   // Waits for the program to end; its exit status, or absent on a time-out or a signal.
   std::optional<int> wait_exit(std::chrono::milliseconds timeout);
@@ -72,6 +73,10 @@ class PtySession {
 
  private:
   void read_available(int timeout_ms);
+  // Reads what has arrived without waiting; true when there was something.
+  bool drain();
+  // Reads until the program has finished writing every frame it began.
+  void settle();
   void reap(bool block);
 
   int master_fd_ = -1;

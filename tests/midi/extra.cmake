@@ -1,6 +1,6 @@
 # Programs that talk to a real MIDI system: a private JACK server's MIDI bus, and no MIDI system
 # at all (a JACK server name that nothing answers to).
-add_executable(midi_bus_tests ${CMAKE_CURRENT_LIST_DIR}/bus.cpp)
+add_executable(midi_bus_tests ${CMAKE_CURRENT_LIST_DIR}/bus.cpp ${QUORVELAN_JACK_CLIENT_TURNS})
 target_include_directories(midi_bus_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
 target_compile_options(midi_bus_tests PRIVATE ${QUORVELAN_WARNINGS})
 target_link_libraries(midi_bus_tests PRIVATE quorvelan_core GTest::gmock GTest::gtest_main)
