@@ -22,9 +22,12 @@ set_tests_properties(audio_engine_on_jack PROPERTIES
   FIXTURES_REQUIRED jack_server RESOURCE_LOCK jack_server TIMEOUT 60 RUN_SERIAL TRUE
   ENVIRONMENT JACK_DEFAULT_SERVER=${QUORVELAN_JACK_SERVER})
 
-quorvelan_engine_test(audio_engine_server_loss ${QUORVELAN_ENGINE_TEST_DIR}/engine_server_loss.cpp)
-set_tests_properties(audio_engine_server_loss PROPERTIES RESOURCE_LOCK jack_server TIMEOUT 60
-  RUN_SERIAL TRUE)
+quorvelan_engine_test(audio_engine_server_loss
+  ${QUORVELAN_ENGINE_TEST_DIR}/engine_server_loss.cpp
+  ${QUORVELAN_ENGINE_TEST_DIR}/engine_jack_recorder.cpp)
+# The fixture's server keeps JACK's registry alive while the test's own server restarts.
+set_tests_properties(audio_engine_server_loss PROPERTIES
+  FIXTURES_REQUIRED jack_server RESOURCE_LOCK jack_server TIMEOUT 60 RUN_SERIAL TRUE)
 
 quorvelan_engine_test(audio_engine_no_device ${QUORVELAN_ENGINE_TEST_DIR}/engine_no_device.cpp)
 set_tests_properties(audio_engine_no_device PROPERTIES RESOURCE_LOCK jack_server TIMEOUT 30
