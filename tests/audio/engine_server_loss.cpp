@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <span>
 #include <string>
@@ -46,7 +45,7 @@ bool listed(const std::vector<std::string>& names, const std::string& name) {
 TEST(AudioEngineServerLoss, WhatRanOnAServerThatLeftGoesQuietlyAndItsReturnIsHeard) {
   if (std::filesystem::exists("/dev/snd/seq")) GTEST_SKIP() << "MIDI runs on the ALSA sequencer";
   test_support::PrivateServer server(false);
-  setenv("JACK_DEFAULT_SERVER", server.name().c_str(), 1);
+  server.make_default();
   EXPECT_FALSE(listed(AudioEngine::list_output_devices(), "system"));
   ASSERT_TRUE(server.start());
   EXPECT_TRUE(listed(AudioEngine::list_output_devices(), "system"));
@@ -98,7 +97,7 @@ TEST(AudioEngineServerLoss, WhatRanOnAServerThatLeftGoesQuietlyAndItsReturnIsHea
 TEST(AudioEngineServerLoss, ALostServerIsLoggedAndTheEngineStillDropsCleanly) {
   test_support::PrivateServer server;
   ASSERT_TRUE(server.started());
-  setenv("JACK_DEFAULT_SERVER", server.name().c_str(), 1);
+  server.make_default();
   const test_support::LogCapture log("quorvelan::audio::engine");
 
   auto [commands, command_end] = messages::make_audio_ring();

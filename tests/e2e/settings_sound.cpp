@@ -206,7 +206,7 @@ TEST_F(ProgramRun, AfterTheServerLeftAndCameBackASwitchPlaysAndTheQuitIsClean) {
   ASSERT_TRUE(program.wait_for_text("> default", 2s)) << program.screen_text();
   ASSERT_TRUE(switch_device(program, "default", kDown)) << program.screen_text();
 
-  setenv("JACK_DEFAULT_SERVER", server.name().c_str(), 1);
+  server.make_default();
   e2e::Listener listener;
   ASSERT_TRUE(listener.connect()) << "the program's output ports did not appear";
   program.send(" ");

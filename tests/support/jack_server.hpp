@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -24,6 +25,7 @@ class PrivateServer {
   ~PrivateServer() {
     stop();
     std::filesystem::remove(pidfile_ + ".log");
+    if (previous_default_) setenv("JACK_DEFAULT_SERVER", previous_default_->c_str(), 1);
   }
   PrivateServer(const PrivateServer&) = delete;
   PrivateServer& operator=(const PrivateServer&) = delete;
@@ -43,6 +45,13 @@ class PrivateServer {
   // Ends the server with SIGTERM and waits for it to exit.
   bool stop() { return run_script("stop-server.sh", pidfile_) == 0; }
 
+  // Points the JACK clients this process opens at this server, until it is destroyed.
+  void make_default() {
+    const char* previous = std::getenv("JACK_DEFAULT_SERVER");
+    previous_default_ = previous != nullptr ? previous : "default";
+    setenv("JACK_DEFAULT_SERVER", name_.c_str(), 1);
+  }
+
  private:
   static int run_script(const std::string& script, const std::string& arguments) {
     return std::system(
@@ -52,6 +61,7 @@ class PrivateServer {
   std::string name_;
   std::string pidfile_;
   bool started_;
+  std::optional<std::string> previous_default_;
 };
 
 }  // namespace test_support
