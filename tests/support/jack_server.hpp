@@ -42,7 +42,7 @@ class PrivateServer {
     }
     return false;
   }
-  // Ends the server with SIGTERM and waits for it to exit.
+  // Through the stop script: SIGTERM, then SIGKILL if the server has not exited after 5 s.
   bool stop() { return run_script("stop-server.sh", pidfile_) == 0; }
 
   // Points the JACK clients this process opens at this server, until it is destroyed.
