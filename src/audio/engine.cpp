@@ -71,7 +71,7 @@ AudioEngine::AudioEngine(std::unique_ptr<host::OutputStream> stream, std::string
     : stream_(std::move(stream)), device_name_(std::move(device_name)) {}
 
 std::vector<std::string> AudioEngine::list_output_devices() {
-  return list_output_devices(rtaudio_host::system_host());
+  return list_output_devices(rtaudio_host::rechosen_system_host());
 }
 
 std::vector<std::string> AudioEngine::list_output_devices(host::Host& host) {

@@ -19,6 +19,8 @@ class AudioEngine {
   // Output device names in the host's order; "default" in front when the system has a default
   // output device and no device bears that name. With QUORVELAN_GAMEPAD set, the first
   // "sysdefault" device goes to the front. Never fails: lists what it could read.
+  // Without a host, the system's back end is chosen again first, and engines created afterwards
+  // open devices of this list.
   static std::vector<std::string> list_output_devices();
   static std::vector<std::string> list_output_devices(host::Host& host);
 

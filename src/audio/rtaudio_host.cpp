@@ -4,13 +4,18 @@
 #include <rtaudio/RtAudio.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <type_traits>
 #include <utility>
 
 #include "audio/error_relay.hpp"
-#include "audio/jack_watch.hpp"
+#include "jack/client.hpp"
 #include "log.hpp"
 
 namespace quorvelan::audio::rtaudio_host {
@@ -19,10 +24,13 @@ namespace {
 using host::DeviceId;
 using host::SampleFormat;
 using host::StreamConfig;
+using namespace std::chrono_literals;
 
 // Asked of every stream: 5.3 ms at 48 kHz, so that notes played by hand sound at once.
 constexpr unsigned int buffer_frames = 256;
 constexpr const char* stream_name = "Quorvelan";
+// How long a started stream may take to ask for its first buffer.
+constexpr auto first_buffer_patience = 2s;
 
 RtAudioFormat rtaudio_format(SampleFormat format) {
   switch (format) {
@@ -58,6 +66,13 @@ int discard_callback(void*, void*, unsigned int, double, RtAudioStreamStatus, vo
   return 2;  // test streams are never started; should one run, abort it
 }
 
+// RtAudio opens a JACK client for every count, every device it describes and every stream: with
+// JACK, a step the server refused is taken again (see jack::patiently).
+template <class Step>
+std::invoke_result_t<Step&> patiently(RtAudio::Api api, Step step) {
+  return api == RtAudio::UNIX_JACK ? jack::patiently(step) : step();
+}
+
 // Opens an output stream the way every stream of ours is opened, test streams included.
 void open_output(RtAudio& audio, unsigned int device, const StreamConfig& config,
                  RtAudioCallback callback, void* user_data,
@@ -65,23 +80,75 @@ void open_output(RtAudio& audio, unsigned int device, const StreamConfig& config
   RtAudio::StreamParameters output{device, config.channels, 0};
   RtAudio::StreamOptions options;
   options.streamName = stream_name;
-  unsigned int frames = buffer_frames;
-  audio.openStream(&output, nullptr, rtaudio_format(config.format), config.sample_rate, &frames,
-                   callback, user_data, &options, error_callback);
+  std::optional<RtAudioError> refused;
+  const bool opened = patiently(audio.getCurrentApi(), [&] {
+    try {
+      unsigned int frames = buffer_frames;
+      audio.openStream(&output, nullptr, rtaudio_format(config.format), config.sample_rate, &frames,
+                       callback, user_data, &options, error_callback);
+      return true;
+    } catch (const RtAudioError& error) {
+      // RtAudio's only word for a client the JACK server refused.
+      if (std::string_view(error.what()).find("connection error") == std::string_view::npos) throw;
+      refused = error;
+      return false;
+    }
+  });
+  if (!opened) throw *refused;
 }
 
-RtAudio::Api choose_api() {
+bool is_readable_output(const RtAudio::DeviceInfo& info) {
+  return info.probed && !info.name.empty() && info.outputChannels > 0;
+}
+
+struct Output {
+  unsigned int index;  // the device's number in the enumeration it came from
+  RtAudio::DeviceInfo info;
+};
+
+// The readable output devices of one enumeration; incomplete when RtAudio found no device at all
+// or left one undescribed, which with JACK means the server refused a client RtAudio opened.
+struct Enumeration {
+  std::vector<Output> outputs;
+  bool complete = true;
+  explicit operator bool() const { return complete; }
+};
+
+Enumeration enumerate(RtAudio& audio) {
+  Enumeration enumeration;
+  const auto count = audio.getDeviceCount();
+  enumeration.complete = count > 0;
+  for (unsigned int index = 0; index < count; ++index) {
+    auto info = audio.getDeviceInfo(index);
+    if (!info.probed) enumeration.complete = false;
+    if (is_readable_output(info)) enumeration.outputs.push_back({index, std::move(info)});
+  }
+  return enumeration;
+}
+
+// The readable output devices of `audio`, in its order.
+std::vector<Output> outputs(RtAudio& audio) {
+  return patiently(audio.getCurrentApi(), [&audio] { return enumerate(audio); }).outputs;
+}
+
+// RtAudio counts JACK clients and PulseAudio sinks only when a server answers.
+bool serves_devices(RtAudio::Api api) {
+  try {
+    RtAudio probe(api);
+    return probe.getCurrentApi() == api && probe.getDeviceCount() > 0;
+  } catch (const RtAudioError&) {
+    return false;
+  }
+}
+
+RtAudio::Api best_api() {
 #if defined(__APPLE__)
   return RtAudio::MACOSX_CORE;
 #else
-  // RtAudio counts JACK clients and PulseAudio sinks only when a server answers.
-  for (const auto api : {RtAudio::UNIX_JACK, RtAudio::LINUX_PULSE}) {
-    try {
-      RtAudio probe(api);
-      if (probe.getCurrentApi() == api && probe.getDeviceCount() > 0) return api;
-    } catch (const RtAudioError&) {
-    }
+  if (patiently(RtAudio::UNIX_JACK, [] { return serves_devices(RtAudio::UNIX_JACK); })) {
+    return RtAudio::UNIX_JACK;
   }
+  if (serves_devices(RtAudio::LINUX_PULSE)) return RtAudio::LINUX_PULSE;
   return RtAudio::LINUX_ALSA;
 #endif
 }
@@ -126,23 +193,36 @@ class RtAudioStream final : public host::OutputStream {
       : audio_(std::move(audio)),
         client_(std::move(client)),
         relay_(std::make_unique<error_relay::ErrorRelay>(
-            [this](std::string_view text, bool device_lost) { client_->error(text, device_lost); })),
+            [this](std::string_view text, bool device_lost) {
+              client_->error(text, device_lost);
+            })),
         samples_per_frame_(config.channels) {
     open_output(*audio_, device, config, &RtAudioStream::render_callback, this,
                 &RtAudioStream::error_callback);
     if (audio_->getCurrentApi() == RtAudio::UNIX_JACK) {
-      jack_ = jack_watch::JackWatch::start([this](const std::string& reason) {
+      // RtAudio closes a JACK stream whose server left and tells nobody: a client of our own
+      // listens for the shutdown.
+      jack_ = jack::Client::open("Quorvelan-watch", [this](const std::string& reason) {
         client_->error("JACK server shut down: " + reason, true);
       });
     }
   }
 
   ~RtAudioStream() override {
-    if (jack_ && jack_->server_gone()) wait_for_jack_close();
+    const bool server_gone = jack_ && jack_->server_gone();
+    if (server_gone) wait_for_jack_close();
     const ScopedSlot route(current_stream, this);
+    if (server_gone && audio_->isStreamOpen()) {
+      // RtAudio closes only a running stream when its server leaves. This one's client now
+      // belongs to the JACK library, and closing it (here or in RtAudio's destructor) could free
+      // it a second time: the RtAudio object is let go instead.
+      static_cast<void>(audio_.release());
+    }
     try {
-      if (audio_->isStreamRunning()) audio_->stopStream();
-      if (audio_->isStreamOpen()) audio_->closeStream();
+      // Aborted, not stopped: stopping waits for the callback to play out the last buffers,
+      // and a stream whose callback no longer runs would wait forever.
+      if (audio_ && audio_->isStreamRunning()) audio_->abortStream();
+      if (audio_ && audio_->isStreamOpen()) audio_->closeStream();
     } catch (const RtAudioError&) {
     }
     audio_.reset();  // no callback runs past here
@@ -161,12 +241,13 @@ class RtAudioStream final : public host::OutputStream {
         failure = error.what();
       }
     }
-    if (audio_->isStreamRunning()) {
-      // A warning that did not stop the start is still a stream error.
-      if (!failure.empty()) client_->error(failure, false);
-      return {};
+    if (!audio_->isStreamRunning()) {
+      return fail(failure.empty() ? "the audio stream did not start" : failure);
     }
-    return fail(failure.empty() ? "the audio stream did not start" : failure);
+    // A warning that did not stop the start is still a stream error.
+    if (!failure.empty()) client_->error(failure, false);
+    if (!first_buffer_asked()) return fail("the audio device never asked for sound");
+    return {};
   }
 
  private:
@@ -175,6 +256,7 @@ class RtAudioStream final : public host::OutputStream {
     auto& stream = *static_cast<RtAudioStream*>(self);
     current_stream = &stream;
     on_render_thread = true;
+    stream.rendered_.store(true, std::memory_order_release);
     const bool playing =
         stream.client_->render(output, std::size_t{frames} * stream.samples_per_frame_) &&
         !stream.lost_on_render_thread_;
@@ -196,10 +278,20 @@ class RtAudioStream final : public host::OutputStream {
     }
   }
 
+  // A stream counts as playing once the device asks for sound: a JACK client that the server
+  // never schedules is started all the same, and stays silent.
+  bool first_buffer_asked() const {
+    const auto give_up = std::chrono::steady_clock::now() + first_buffer_patience;
+    while (!rendered_.load(std::memory_order_acquire)) {
+      if (std::chrono::steady_clock::now() >= give_up) return false;
+      std::this_thread::sleep_for(1ms);
+    }
+    return true;
+  }
+
   // RtAudio closes a JACK stream whose server left on a thread of its own; closing it again or
   // destroying it meanwhile would race with that thread.
   void wait_for_jack_close() {
-    using namespace std::chrono_literals;
     for (int tries = 0; tries < 200 && audio_->isStreamOpen(); ++tries) {
       std::this_thread::sleep_for(10ms);
     }
@@ -208,8 +300,9 @@ class RtAudioStream final : public host::OutputStream {
   std::unique_ptr<RtAudio> audio_;
   std::unique_ptr<host::StreamClient> client_;
   std::unique_ptr<error_relay::ErrorRelay> relay_;
-  std::unique_ptr<jack_watch::JackWatch> jack_;
+  std::unique_ptr<jack::Client> jack_;
   std::size_t samples_per_frame_;
+  std::atomic<bool> rendered_{false};   // the render callback has run
   bool lost_on_render_thread_ = false;  // only the render thread touches it
 };
 
@@ -218,16 +311,17 @@ class RtAudioStream final : public host::OutputStream {
 // that name each time it is used.
 class RtAudioHost final : public host::Host {
  public:
-  RtAudioHost() : api_(choose_api()), lister_(api_) {}
+  // Takes the back end that serves now: a sound server may have started or stopped since.
+  void choose_api() {
+    api_ = best_api();
+    lister_ = std::make_unique<RtAudio>(api_);
+  }
+  [[nodiscard]] bool api_chosen() const { return lister_ != nullptr; }
 
   Result<std::vector<DeviceId>> output_devices() override {
     try {
       std::vector<DeviceId> devices;
-      const auto count = lister_.getDeviceCount();
-      for (unsigned int index = 0; index < count; ++index) {
-        const auto info = lister_.getDeviceInfo(index);
-        if (is_readable_output(info)) devices.push_back(handle(info.name));
-      }
+      for (const auto& output : outputs(*lister_)) devices.push_back(handle(output.info.name));
       return devices;
     } catch (const RtAudioError& error) {
       return std::unexpected(library_error(error));
@@ -238,10 +332,11 @@ class RtAudioHost final : public host::Host {
 
   std::optional<DeviceId> default_output_device() override {
     try {
-      if (lister_.getDeviceCount() == 0) return std::nullopt;
-      const auto info = lister_.getDeviceInfo(lister_.getDefaultOutputDevice());
-      if (!is_readable_output(info)) return std::nullopt;
-      return handle(info.name);
+      const auto found = outputs(*lister_);
+      const auto index = lister_->getDefaultOutputDevice();
+      const auto output = std::ranges::find(found, index, &Output::index);
+      if (output == found.end()) return std::nullopt;
+      return handle(output->info.name);
     } catch (const RtAudioError&) {
       return std::nullopt;
     }
@@ -249,9 +344,9 @@ class RtAudioHost final : public host::Host {
 
   Result<StreamConfig> default_output_config(DeviceId device) override {
     try {
-      const auto index = find(lister_, device);
-      if (!index) return std::unexpected(index.error());
-      const auto info = lister_.getDeviceInfo(*index);
+      const auto output = find(*lister_, device);
+      if (!output) return std::unexpected(output.error());
+      const auto& info = output->info;
       // Stereo where the device offers it: a sound server's "default" reports its channel
       // limit (often thousands), not a layout.
       const auto channels = static_cast<std::uint16_t>(std::min(info.outputChannels, 2u));
@@ -265,9 +360,9 @@ class RtAudioHost final : public host::Host {
     if (config.format == SampleFormat::U16) return false;
     try {
       RtAudio test(api_);
-      const auto index = find(test, device);
-      if (!index) return false;
-      open_output(test, *index, config, &discard_callback, nullptr);
+      const auto output = find(test, device);
+      if (!output) return false;
+      open_output(test, output->index, config, &discard_callback, nullptr);
       // RtAudio's ALSA back end settles for the nearest rate the card offers; a stream at
       // another rate than the one rendered for would play out of tune.
       const bool exact_rate = test.getStreamSampleRate() == config.sample_rate;
@@ -284,19 +379,16 @@ class RtAudioHost final : public host::Host {
     if (config.format == SampleFormat::U16) return fail("RtAudio has no unsigned 16-bit samples");
     try {
       auto audio = std::make_unique<RtAudio>(api_);
-      const auto index = find(*audio, device);
-      if (!index) return std::unexpected(index.error());
-      return std::make_unique<RtAudioStream>(std::move(audio), *index, config, std::move(client));
+      const auto output = find(*audio, device);
+      if (!output) return std::unexpected(output.error());
+      return std::make_unique<RtAudioStream>(std::move(audio), output->index, config,
+                                             std::move(client));
     } catch (const RtAudioError& error) {
       return std::unexpected(library_error(error));
     }
   }
 
  private:
-  static bool is_readable_output(const RtAudio::DeviceInfo& info) {
-    return info.probed && !info.name.empty() && info.outputChannels > 0;
-  }
-
   DeviceId handle(const std::string& name) {
     const auto found = std::ranges::find(names_, name);
     if (found != names_.end()) return static_cast<DeviceId>(found - names_.begin());
@@ -304,26 +396,36 @@ class RtAudioHost final : public host::Host {
     return static_cast<DeviceId>(names_.size() - 1);
   }
 
-  // The device's number in `audio`'s enumeration now.
-  Result<unsigned int> find(RtAudio& audio, DeviceId device) {
+  // The device as `audio` enumerates it now.
+  Result<Output> find(RtAudio& audio, DeviceId device) {
     const auto& name = names_.at(device);
-    const auto count = audio.getDeviceCount();
-    for (unsigned int index = 0; index < count; ++index) {
-      const auto info = audio.getDeviceInfo(index);
-      if (is_readable_output(info) && info.name == name) return index;
-    }
-    return fail(fmt::format("Audio device '{}' is gone", name));
+    const auto found = outputs(audio);
+    const auto output = std::ranges::find(found, name, [](const Output& o) { return o.info.name; });
+    if (output == found.end()) return fail(fmt::format("Audio device '{}' is gone", name));
+    return *output;
   }
 
-  RtAudio::Api api_;
-  RtAudio lister_;
+  RtAudio::Api api_ = RtAudio::UNSPECIFIED;
+  std::unique_ptr<RtAudio> lister_;
   std::vector<std::string> names_;  // indexed by DeviceId
 };
+
+RtAudioHost& the_host() {
+  static RtAudioHost host;
+  return host;
+}
 
 }  // namespace
 
 host::Host& system_host() {
-  static RtAudioHost host;
+  auto& host = the_host();
+  if (!host.api_chosen()) host.choose_api();
+  return host;
+}
+
+host::Host& rechosen_system_host() {
+  auto& host = the_host();
+  host.choose_api();
   return host;
 }
 

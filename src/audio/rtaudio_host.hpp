@@ -1,12 +1,16 @@
 #pragma once
-// The machine's audio output through RtAudio. The API is chosen once, when the host is first
-// used, and serves both listing and streams: JACK when a JACK server runs, else PulseAudio when
-// a server answers, else ALSA (CoreAudio on macOS).
+// The machine's audio output through RtAudio. One back end serves both listing and streams:
+// JACK when a JACK server runs, else PulseAudio when a server answers, else ALSA (CoreAudio on
+// macOS). A stream keeps the back end it was built on.
 
 #include "audio/host.hpp"
 
 namespace quorvelan::audio::rtaudio_host {
 
+// The host, on the back end chosen when it was first used or last chosen again.
 host::Host& system_host();
+
+// The host after choosing its back end again: a sound server may have started or stopped since.
+host::Host& rechosen_system_host();
 
 }  // namespace quorvelan::audio::rtaudio_host

@@ -11,6 +11,7 @@
 
 #include "error.hpp"
 #include "log.hpp"
+#include "midi/jack_input.hpp"
 
 namespace quorvelan::midi::native {
 namespace {
@@ -79,8 +80,8 @@ std::vector<std::string> read_port_names(RtMidiIn& client, std::size_t count) {
 }
 
 // Runs on the MIDI service's thread: parses and queues, never blocks.
-void on_message(double /*time_stamp*/, std::vector<unsigned char>* message, void* queue) {
-  const auto event = parse(*message);
+void queue_message(std::span<const std::uint8_t> message, void* queue) {
+  const auto event = parse(message);
   if (!event) return;
   try {
     static_cast<EventQueue*>(queue)->push(*event);
@@ -89,13 +90,34 @@ void on_message(double /*time_stamp*/, std::vector<unsigned char>* message, void
   }
 }
 
+void on_rtmidi_message(double /*time_stamp*/, std::vector<unsigned char>* message, void* queue) {
+  queue_message(*message, queue);
+}
+
+// The name of the port at `position`, logged as the one being connected to; nothing, with the
+// reason logged, when there is no such port.
+std::optional<std::string> port_to_connect(std::vector<std::string> names, std::size_t position) {
+  const auto log = log::target(kLogTarget);
+  if (position >= names.size()) {
+    if (names.empty()) {
+      log->info("No MIDI input ports available");
+    } else {
+      log->info("MIDI port index {} out of range ({})", position, names.size());
+    }
+    return std::nullopt;
+  }
+  log->info("Connecting to MIDI port {}: {}", position, names[position]);
+  return std::move(names[position]);
+}
+
 }  // namespace
 
 // Member order matters: the client is destroyed first, which closes the port and stops the
 // callback before the queue it writes into is freed.
 struct MidiInput::Connection {
   EventQueue events{kQueueCapacityHint};
-  std::unique_ptr<RtMidiIn> client;
+  std::unique_ptr<RtMidiIn> client;             // an ALSA sequencer or CoreMIDI client
+  std::unique_ptr<jack_input::JackInput> jack;  // or a JACK client
 };
 
 std::vector<std::string> port_names(
@@ -112,43 +134,52 @@ std::vector<std::string> port_names(
 
 std::vector<std::string> list_midi_ports() {
   const auto log = log::target(kLogTarget);
-  auto client = open_client(kScanClientName);
-  if (!client) {
-    log->warn("Failed to create MIDI input for scanning: {}", client.error().message());
-    return {};
+  std::vector<std::string> names;
+  if (chosen_api() == RtMidi::UNIX_JACK) {
+    if (const auto client = jack_input::JackInput::open(kScanClientName)) names = client->sources();
+  } else {
+    auto client = open_client(kScanClientName);
+    if (!client) {
+      log->warn("Failed to create MIDI input for scanning: {}", client.error().message());
+      return {};
+    }
+    names = read_port_names(**client, port_count(**client));
   }
-  auto names = read_port_names(**client, port_count(**client));
   log->info("MIDI ports found: {} {}", names.size(), names);
   return names;
 }
 
 std::optional<MidiInput> MidiInput::new_with_port(std::size_t position) {
-  const auto log = log::target(kLogTarget);
+  if (chosen_api() == RtMidi::UNIX_JACK) return new_with_jack_port(position);
   auto client = open_client(kClientName);
   if (!client) return std::nullopt;
   RtMidiIn& input = **client;
   // Clock, start and stop are timing messages: without this they never reach the callback.
   input.ignoreTypes(false, false, false);
-  const std::size_t count = port_count(input);
-  if (position >= count) {
-    if (count == 0) {
-      log->info("No MIDI input ports available");
-    } else {
-      log->info("MIDI port index {} out of range ({})", position, count);
-    }
-    return std::nullopt;
-  }
-  auto name = std::move(read_port_names(input, count)[position]);
-  log->info("Connecting to MIDI port {}: {}", position, name);
+  auto name = port_to_connect(read_port_names(input, port_count(input)), position);
+  if (!name) return std::nullopt;
   auto connection = std::make_unique<Connection>();
   connection->client = std::move(*client);
   try {
-    input.setCallback(&on_message, &connection->events);
+    input.setCallback(&on_rtmidi_message, &connection->events);
     input.openPort(static_cast<unsigned int>(position), kInputPortName);
   } catch (const RtMidiError&) {
     return std::nullopt;
   }
-  return MidiInput(std::move(connection), std::move(name));
+  return MidiInput(std::move(connection), std::move(*name));
+}
+
+std::optional<MidiInput> MidiInput::new_with_jack_port(std::size_t position) {
+  auto connection = std::make_unique<Connection>();
+  connection->jack = jack_input::JackInput::open(kClientName);
+  // No server answering counts as no ports, as RtMidi would have it.
+  auto sources = connection->jack ? connection->jack->sources() : std::vector<std::string>{};
+  auto name = port_to_connect(std::move(sources), position);
+  if (!name ||
+      !connection->jack->listen(*name, kInputPortName, &queue_message, &connection->events)) {
+    return std::nullopt;
+  }
+  return MidiInput(std::move(connection), std::move(*name));
 }
 
 MidiInput::MidiInput(std::unique_ptr<Connection> connection, std::string port_name)

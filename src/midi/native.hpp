@@ -44,6 +44,7 @@ class MidiInput {
  private:
   struct Connection;
   MidiInput(std::unique_ptr<Connection> connection, std::string port_name);
+  static std::optional<MidiInput> new_with_jack_port(std::size_t position);
 
   std::unique_ptr<Connection> connection_;
   std::string port_name_;

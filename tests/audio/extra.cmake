@@ -9,6 +9,7 @@ function(quorvelan_engine_test name)
   target_compile_definitions(${name} PRIVATE
     QUORVELAN_JACK_SCRIPTS="${CMAKE_CURRENT_SOURCE_DIR}/jack"
     QUORVELAN_JACK_SWEEP="${QUORVELAN_JACK_SWEEP}"
+    QUORVELAN_JACK_PRIVATE_SERVER="quorvelan-private-${QUORVELAN_JACK_BUILD_HASH}"
     QUORVELAN_TEST_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}")
   target_link_libraries(${name} PRIVATE
     quorvelan_core PkgConfig::JACK GTest::gtest GTest::gtest_main)
@@ -24,12 +25,12 @@ set_tests_properties(audio_engine_on_jack PROPERTIES
   FIXTURES_REQUIRED jack_server RESOURCE_LOCK jack_server TIMEOUT 60 RUN_SERIAL TRUE
   ENVIRONMENT JACK_DEFAULT_SERVER=${QUORVELAN_JACK_SERVER})
 
-quorvelan_engine_test(audio_engine_server_loss ${QUORVELAN_ENGINE_TEST_DIR}/engine_server_loss.cpp)
-# A server of its own, named after the build folder like the fixture's.
-target_compile_definitions(audio_engine_server_loss PRIVATE
-  QUORVELAN_JACK_LOSS_SERVER="quorvelan-loss-${QUORVELAN_JACK_BUILD_HASH}")
-set_tests_properties(audio_engine_server_loss PROPERTIES RESOURCE_LOCK jack_server TIMEOUT 60
-  RUN_SERIAL TRUE)
+quorvelan_engine_test(audio_engine_server_loss
+  ${QUORVELAN_ENGINE_TEST_DIR}/engine_server_loss.cpp
+  ${QUORVELAN_ENGINE_TEST_DIR}/engine_jack_recorder.cpp)
+# The fixture's server keeps JACK's registry alive while the test's own server restarts.
+set_tests_properties(audio_engine_server_loss PROPERTIES
+  FIXTURES_REQUIRED jack_server RESOURCE_LOCK jack_server TIMEOUT 60 RUN_SERIAL TRUE)
 
 quorvelan_engine_test(audio_engine_no_device ${QUORVELAN_ENGINE_TEST_DIR}/engine_no_device.cpp)
 set_tests_properties(audio_engine_no_device PROPERTIES RESOURCE_LOCK jack_server TIMEOUT 30

@@ -8,10 +8,14 @@ function(quorvelan_e2e_program name)
   add_executable(${name} ${ARGN} ${CMAKE_CURRENT_LIST_DIR}/pty_screen.cpp)
   target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_options(${name} PRIVATE ${QUORVELAN_WARNINGS})
-  target_compile_definitions(${name} PRIVATE QUORVELAN_BINARY="$<TARGET_FILE:quorvelan>")
+  target_compile_definitions(${name} PRIVATE QUORVELAN_BINARY="$<TARGET_FILE:quorvelan>"
+    QUORVELAN_JACK_SCRIPTS="${CMAKE_CURRENT_SOURCE_DIR}/jack"
+    QUORVELAN_JACK_SWEEP="${QUORVELAN_JACK_SWEEP}"
+    QUORVELAN_JACK_PRIVATE_SERVER="quorvelan-private-${QUORVELAN_JACK_BUILD_HASH}"
+    QUORVELAN_TEST_BINARY_DIR="${CMAKE_CURRENT_BINARY_DIR}")
   target_link_libraries(${name} PRIVATE
     quorvelan_core PkgConfig::VTERM PkgConfig::JACK GTest::gtest GTest::gtest_main util)
-  add_dependencies(${name} quorvelan)
+  add_dependencies(${name} quorvelan jack_registry_sweep)
 endfunction()
 
 if(QUORVELAN_E2E_SOURCES)

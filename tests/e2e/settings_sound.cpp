@@ -15,6 +15,7 @@
 #include "e2e/keys.hpp"
 #include "e2e/program_run.hpp"
 #include "e2e/sound.hpp"
+#include "support/jack_server.hpp"
 
 namespace {
 
@@ -179,6 +180,35 @@ TEST_F(PlayingProgram, ADeviceThatWentAwayIsAnAudioErrorAndTheOldDeviceKeepsPlay
 
   quit(program());
   EXPECT_NE(e2e::read_file(log_file()).find("Audio device switch error: "), std::string::npos);
+}
+
+// Before, listing devices once the server had gone made the quit crash; after the server came
+// back, a switch reported success on a stream that never played, and the quit then hung on it.
+TEST_F(ProgramRun, AfterTheServerLeftAndCameBackASwitchPlaysAndTheQuitIsClean) {
+  test_support::PrivateServer server;
+  ASSERT_TRUE(server.started());
+  PtySession program(e2e::program_options(home(), tmp(), server.name().c_str(), 30, 110));
+  ASSERT_TRUE(open_new_project(program)) << program.screen_text();
+  program.send(" ");
+  ASSERT_TRUE(program.wait_for_text("[>]", 5s)) << program.screen_text();
+
+  ASSERT_TRUE(server.stop());
+  program.send("y");
+  ASSERT_TRUE(program.wait_for_text("AUDIO", 5s)) << program.screen_text();
+  ASSERT_TRUE(server.start());
+  program.send("qy");  // entering the view again reads the devices anew
+  ASSERT_TRUE(program.wait_for_text("system *", 5s)) << program.screen_text();
+  program.send(kRight);
+  ASSERT_TRUE(program.wait_for_text("> default", 2s)) << program.screen_text();
+  ASSERT_TRUE(switch_device(program, "default", kDown)) << program.screen_text();
+
+  server.make_default();
+  e2e::Listener listener;
+  ASSERT_TRUE(listener.connect()) << "the program's output ports did not appear";
+  program.send(" ");
+  ASSERT_TRUE(program.wait_for_text("[>]", 5s)) << program.screen_text();
+  expect_starter_beat(listener.record(1500ms), "on the server that came back");
+  quit(program);
 }
 
 // A JACK MIDI output port of the test.

@@ -1,0 +1,70 @@
+#pragma once
+// Clients of the running JACK server, for the parts of the program that talk to JACK themselves
+// (the audio stream's server watch, the MIDI input), and patience with a server that refuses one.
+//
+// Once the server has gone away, the JACK library owns every client the process had open on it:
+// the next client the process opens, whoever opens it, closes and frees all of them. A client
+// whose server went away is therefore never closed by us, only let go.
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <type_traits>
+#include <utility>
+
+struct _jack_client;
+
+namespace quorvelan::jack {
+
+// Whether a JACK server runs under the name the environment gives, whether or not it accepts a
+// client now. Connects a client and lets it go at once.
+bool server_runs();
+
+// A JACK server refuses a client now and then while another program, on any server, opens a
+// client of the same name: the JACK library names a client's socket after the client and the
+// user alone. A step that opens clients and failed (its result tests false) is therefore taken
+// again every 100 ms, for up to 1.5 s, as long as a server runs; then its last result stands.
+inline constexpr auto retry_interval = std::chrono::milliseconds(100);
+inline constexpr auto patience = std::chrono::milliseconds(1500);
+
+template <class Step>
+std::invoke_result_t<Step&> patiently(Step step) {
+  const auto give_up = std::chrono::steady_clock::now() + patience;
+  auto result = step();
+  while (!result && std::chrono::steady_clock::now() < give_up && server_runs()) {
+    std::this_thread::sleep_for(retry_interval);
+    result = step();
+  }
+  return result;
+}
+
+class Client {
+ public:
+  using OnShutdown = std::function<void(const std::string& reason)>;
+
+  // Connects to the running server (never starts one), patiently; null when it does not answer.
+  // `on_shutdown`, if given, runs once on a JACK thread when the server goes away.
+  static std::unique_ptr<Client> open(const char* name, OnShutdown on_shutdown = {});
+
+  ~Client();
+  Client(const Client&) = delete;
+  Client& operator=(const Client&) = delete;
+
+  [[nodiscard]] _jack_client* handle() const { return client_; }
+  [[nodiscard]] bool server_gone() const { return server_gone_.load(std::memory_order_acquire); }
+
+ private:
+  Client(_jack_client* client, OnShutdown on_shutdown)
+      : client_(client), on_shutdown_(std::move(on_shutdown)) {}
+  static void shutdown_callback(int status, const char* reason, void* self);
+
+  _jack_client* client_;
+  OnShutdown on_shutdown_;
+  std::atomic<bool> server_gone_{false};
+  std::atomic<bool> reported_{false};  // on_shutdown has returned
+};
+
+}  // namespace quorvelan::jack
