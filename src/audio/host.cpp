@@ -1,5 +1,8 @@
 #include "audio/host.hpp"
 
+#include <chrono>
+#include <thread>
+
 namespace quorvelan::audio::host {
 
 std::string_view format_name(SampleFormat format) {
@@ -20,6 +23,16 @@ std::string_view format_name(SampleFormat format) {
       return "F64";
   }
   return "?";
+}
+
+bool device_asks_for_sound(const std::atomic<bool>& rendered) {
+  using namespace std::chrono_literals;
+  const auto give_up = std::chrono::steady_clock::now() + 2s;
+  while (!rendered.load(std::memory_order_acquire)) {
+    if (std::chrono::steady_clock::now() >= give_up) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
 }
 
 }  // namespace quorvelan::audio::host

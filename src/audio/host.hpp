@@ -3,6 +3,7 @@
 // default configurations and output streams. The engine holds the policy (which device, which
 // rate and format); a host only answers and builds. Tests script a fake host behind it.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -50,6 +51,11 @@ class OutputStream {
   virtual ~OutputStream() = default;
   virtual Result<void> play() = 0;
 };
+
+// A started stream plays once its device asks for sound: a JACK client that the server never
+// schedules counts as started all the same, and stays silent. Waits up to 2 s for `rendered`,
+// which the stream's render callback sets.
+bool device_asks_for_sound(const std::atomic<bool>& rendered);
 
 class Host {
  public:

@@ -5,16 +5,15 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <type_traits>
 #include <utility>
 
 #include "audio/error_relay.hpp"
+#include "audio/jack_stream.hpp"
 #include "jack/client.hpp"
 #include "log.hpp"
 
@@ -24,13 +23,10 @@ namespace {
 using host::DeviceId;
 using host::SampleFormat;
 using host::StreamConfig;
-using namespace std::chrono_literals;
 
 // Asked of every stream: 5.3 ms at 48 kHz, so that notes played by hand sound at once.
 constexpr unsigned int buffer_frames = 256;
 constexpr const char* stream_name = "Quorvelan";
-// How long a started stream may take to ask for its first buffer.
-constexpr auto first_buffer_patience = 2s;
 
 RtAudioFormat rtaudio_format(SampleFormat format) {
   switch (format) {
@@ -199,35 +195,19 @@ class RtAudioStream final : public host::OutputStream {
         samples_per_frame_(config.channels) {
     open_output(*audio_, device, config, &RtAudioStream::render_callback, this,
                 &RtAudioStream::error_callback);
-    if (audio_->getCurrentApi() == RtAudio::UNIX_JACK) {
-      // RtAudio closes a JACK stream whose server left and tells nobody: a client of our own
-      // listens for the shutdown.
-      jack_ = jack::Client::open("Quorvelan-watch", [this](const std::string& reason) {
-        client_->error("JACK server shut down: " + reason, true);
-      });
-    }
   }
 
   ~RtAudioStream() override {
-    const bool server_gone = jack_ && jack_->server_gone();
-    if (server_gone) wait_for_jack_close();
     const ScopedSlot route(current_stream, this);
-    if (server_gone && audio_->isStreamOpen()) {
-      // RtAudio closes only a running stream when its server leaves. This one's client now
-      // belongs to the JACK library, and closing it (here or in RtAudio's destructor) could free
-      // it a second time: the RtAudio object is let go instead.
-      static_cast<void>(audio_.release());
-    }
     try {
       // Aborted, not stopped: stopping waits for the callback to play out the last buffers,
       // and a stream whose callback no longer runs would wait forever.
-      if (audio_ && audio_->isStreamRunning()) audio_->abortStream();
-      if (audio_ && audio_->isStreamOpen()) audio_->closeStream();
+      if (audio_->isStreamRunning()) audio_->abortStream();
+      if (audio_->isStreamOpen()) audio_->closeStream();
     } catch (const RtAudioError&) {
     }
     audio_.reset();  // no callback runs past here
     relay_.reset();
-    jack_.reset();
   }
 
   Result<void> play() override {
@@ -246,7 +226,9 @@ class RtAudioStream final : public host::OutputStream {
     }
     // A warning that did not stop the start is still a stream error.
     if (!failure.empty()) client_->error(failure, false);
-    if (!first_buffer_asked()) return fail("the audio device never asked for sound");
+    if (!host::device_asks_for_sound(rendered_)) {
+      return fail("the audio device never asked for sound");
+    }
     return {};
   }
 
@@ -278,29 +260,9 @@ class RtAudioStream final : public host::OutputStream {
     }
   }
 
-  // A stream counts as playing once the device asks for sound: a JACK client that the server
-  // never schedules is started all the same, and stays silent.
-  bool first_buffer_asked() const {
-    const auto give_up = std::chrono::steady_clock::now() + first_buffer_patience;
-    while (!rendered_.load(std::memory_order_acquire)) {
-      if (std::chrono::steady_clock::now() >= give_up) return false;
-      std::this_thread::sleep_for(1ms);
-    }
-    return true;
-  }
-
-  // RtAudio closes a JACK stream whose server left on a thread of its own; closing it again or
-  // destroying it meanwhile would race with that thread.
-  void wait_for_jack_close() {
-    for (int tries = 0; tries < 200 && audio_->isStreamOpen(); ++tries) {
-      std::this_thread::sleep_for(10ms);
-    }
-  }
-
   std::unique_ptr<RtAudio> audio_;
   std::unique_ptr<host::StreamClient> client_;
   std::unique_ptr<error_relay::ErrorRelay> relay_;
-  std::unique_ptr<jack::Client> jack_;
   std::size_t samples_per_frame_;
   std::atomic<bool> rendered_{false};   // the render callback has run
   bool lost_on_render_thread_ = false;  // only the render thread touches it
@@ -358,6 +320,8 @@ class RtAudioHost final : public host::Host {
 
   bool try_output_config(DeviceId device, const StreamConfig& config) override {
     if (config.format == SampleFormat::U16) return false;
+    // Our own JACK streams carry floats only; RtAudio's would have converted.
+    if (api_ == RtAudio::UNIX_JACK && config.format != SampleFormat::F32) return false;
     try {
       RtAudio test(api_);
       const auto output = find(test, device);
@@ -376,6 +340,8 @@ class RtAudioHost final : public host::Host {
   Result<std::unique_ptr<host::OutputStream>> build_output_stream(
       DeviceId device, const StreamConfig& config,
       std::unique_ptr<host::StreamClient> client) override {
+    if (api_ == RtAudio::UNIX_JACK)
+      return jack_stream::build(names_.at(device), config, std::move(client));
     if (config.format == SampleFormat::U16) return fail("RtAudio has no unsigned 16-bit samples");
     try {
       auto audio = std::make_unique<RtAudio>(api_);

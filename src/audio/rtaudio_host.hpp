@@ -1,7 +1,8 @@
 #pragma once
 // The machine's audio output through RtAudio. One back end serves both listing and streams:
 // JACK when a JACK server runs, else PulseAudio when a server answers, else ALSA (CoreAudio on
-// macOS). A stream keeps the back end it was built on.
+// macOS). A stream keeps the back end it was built on. On JACK, RtAudio lists the devices and
+// tries the formats, and the stream itself is a JACK client of our own (see jack_stream.hpp).
 
 #include "audio/host.hpp"
 

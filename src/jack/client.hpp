@@ -1,10 +1,11 @@
 #pragma once
 // Clients of the running JACK server, for the parts of the program that talk to JACK themselves
-// (the audio stream's server watch, the MIDI input), and patience with a server that refuses one.
+// (the audio output stream, the MIDI input), and patience with a server that refuses one.
 //
-// Once the server has gone away, the JACK library owns every client the process had open on it:
-// the next client the process opens, whoever opens it, closes and frees all of them. A client
-// whose server went away is therefore never closed by us, only let go.
+// Once any client of the process has heard that the server went away, the JACK library owns every
+// client the process had open: the next client the process opens, whoever opens it, closes and
+// frees all of them, whether or not they heard it themselves. A client opened before a shutdown
+// that any of ours heard is therefore never closed by us, only let go.
 
 #include <atomic>
 #include <chrono>
@@ -49,20 +50,26 @@ class Client {
   // `on_shutdown`, if given, runs once on a JACK thread when the server goes away.
   static std::unique_ptr<Client> open(const char* name, OnShutdown on_shutdown = {});
 
+  // Starts the client's part in the server's cycle; only then does the server tell it of an
+  // orderly shutdown at once, rather than when its connection finally drops. Callbacks are set
+  // before this. False when the server refuses.
+  bool activate();
+
   ~Client();
   Client(const Client&) = delete;
   Client& operator=(const Client&) = delete;
 
   [[nodiscard]] _jack_client* handle() const { return client_; }
-  [[nodiscard]] bool server_gone() const { return server_gone_.load(std::memory_order_acquire); }
+  // This client's server went away, as far as any client of ours has heard.
+  [[nodiscard]] bool server_gone() const;
 
  private:
-  Client(_jack_client* client, OnShutdown on_shutdown)
-      : client_(client), on_shutdown_(std::move(on_shutdown)) {}
+  Client(_jack_client* client, OnShutdown on_shutdown);
   static void shutdown_callback(int status, const char* reason, void* self);
 
   _jack_client* client_;
   OnShutdown on_shutdown_;
+  unsigned shutdowns_before_;  // shutdowns heard in the process when this client opened
   std::atomic<bool> server_gone_{false};
   std::atomic<bool> reported_{false};  // on_shutdown has returned
 };

@@ -28,8 +28,7 @@ bool JackInput::listen(const std::string& source, const char* port_name, OnMessa
   if (port_ == nullptr) return false;
   on_message_ = on_message;
   context_ = context;
-  return jack_set_process_callback(client, &JackInput::process, this) == 0 &&
-         jack_activate(client) == 0 &&
+  return jack_set_process_callback(client, &JackInput::process, this) == 0 && client_->activate() &&
          jack_connect(client, source.c_str(), jack_port_name(port_)) == 0;
 }
 
