@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <string_view>
 #include <vector>
 
 #include "jack/client.hpp"
@@ -21,15 +20,10 @@ constexpr std::size_t kMaxChannels = 2;
 constexpr std::size_t kChunkFrames = 8192;
 
 // The audio input ports of the client `device`, in the server's order.
-std::vector<std::string> device_inputs(jack_client_t* client, const std::string& device) {
-  std::vector<std::string> names;
-  const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput);
-  if (ports == nullptr) return names;
+std::vector<std::string> device_inputs(const jack::Client& client, const std::string& device) {
+  auto names = client.port_names(JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput);
   const std::string prefix = device + ":";
-  for (std::size_t index = 0; ports[index] != nullptr; ++index) {
-    if (std::string_view(ports[index]).starts_with(prefix)) names.emplace_back(ports[index]);
-  }
-  jack_free(ports);
+  std::erase_if(names, [&prefix](const std::string& name) { return !name.starts_with(prefix); });
   return names;
 }
 
@@ -47,7 +41,7 @@ class JackStream final : public host::OutputStream {
     if (const auto rate = jack_get_sample_rate(client); rate != sample_rate) {
       return fail(fmt::format("the JACK server runs at {} Hz, not {} Hz", rate, sample_rate));
     }
-    destinations_ = device_inputs(client, device);
+    destinations_ = device_inputs(*jack_, device);
     if (destinations_.empty()) return fail(fmt::format("Audio device '{}' is gone", device));
     for (std::size_t channel = 0; channel < channels_; ++channel) {
       ports_[channel] = jack_port_register(client, fmt::format("outport {}", channel).c_str(),

@@ -38,6 +38,15 @@ Client::Client(_jack_client* client, OnShutdown on_shutdown)
       on_shutdown_(std::move(on_shutdown)),
       shutdowns_before_(shutdowns_heard.load(std::memory_order_acquire)) {}
 
+std::vector<std::string> Client::port_names(const char* type, unsigned long flags) const {
+  std::vector<std::string> names;
+  const char** ports = jack_get_ports(client_, nullptr, type, flags);
+  if (ports == nullptr) return names;
+  for (std::size_t index = 0; ports[index] != nullptr; ++index) names.emplace_back(ports[index]);
+  jack_free(ports);
+  return names;
+}
+
 bool Client::activate() { return jack_activate(client_) == 0; }
 
 bool Client::server_gone() const {

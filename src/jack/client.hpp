@@ -15,6 +15,7 @@
 #include <thread>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 struct _jack_client;
 
@@ -60,6 +61,9 @@ class Client {
   Client& operator=(const Client&) = delete;
 
   [[nodiscard]] _jack_client* handle() const { return client_; }
+  // The server's ports of `type` ("32 bit float mono audio", say) with `flags` (JackPortIsInput,
+  // say), in its order.
+  [[nodiscard]] std::vector<std::string> port_names(const char* type, unsigned long flags) const;
   // This client's server went away, as far as any client of ours has heard.
   [[nodiscard]] bool server_gone() const;
 

@@ -12,13 +12,7 @@ std::unique_ptr<JackInput> JackInput::open(const char* client_name) {
 }
 
 std::vector<std::string> JackInput::sources() const {
-  std::vector<std::string> names;
-  const char** ports =
-      jack_get_ports(client_->handle(), nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput);
-  if (ports == nullptr) return names;
-  for (std::size_t index = 0; ports[index] != nullptr; ++index) names.emplace_back(ports[index]);
-  jack_free(ports);
-  return names;
+  return client_->port_names(JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput);
 }
 
 bool JackInput::listen(const std::string& source, const char* port_name, OnMessage on_message,
