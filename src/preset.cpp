@@ -94,8 +94,10 @@ std::vector<ListedFile> list_files(const fs::path& folder, std::string_view exte
 std::vector<std::string> list_json_files(const fs::path& folder) {
   std::vector<std::string> names;
   for (ListedFile& file : list_files(folder, "json")) {
-    // A listed name is one the dialogs can load and save again under the same name.
-    if (!is_unsafe_name(file.stem)) names.push_back(std::move(file.stem));
+    // A name that is not UTF-8 would show with U+FFFD in it, the name of no file.
+    if (utf8::is_valid(file.path.filename().native()) && !is_unsafe_name(file.stem)) {
+      names.push_back(std::move(file.stem));
+    }
   }
   return names;
 }

@@ -43,7 +43,7 @@ struct ListedFile {
 std::vector<ListedFile> list_files(const std::filesystem::path& folder, std::string_view extension);
 
 // The stems of list_files(folder, "json") that item_path accepts as names: a file no name can
-// reach ("..json", "a\b.json") is not listed.
+// reach ("..json", "a\b.json", a name that is not UTF-8) is not listed.
 std::vector<std::string> list_json_files(const std::filesystem::path& folder);
 std::vector<std::string> list_projects();
 

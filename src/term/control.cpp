@@ -18,6 +18,8 @@ constexpr std::string_view enter_alternate = "\x1b[?1049h";
 constexpr std::string_view leave_alternate = "\x1b[?1049l";
 constexpr std::string_view hide = "\x1b[?25l";
 constexpr std::string_view show = "\x1b[?25h";
+constexpr std::string_view paste_marked = "\x1b[?2004h";
+constexpr std::string_view paste_unmarked = "\x1b[?2004l";
 
 // What is taken over, readable from a signal handler (lock-free atomics and plain static data).
 struct TakenOver {
@@ -25,6 +27,7 @@ struct TakenOver {
   std::atomic<int> raw_fd{-1};        // terminal in raw mode, or -1
   std::atomic<int> alternate_fd{-1};  // output showing the alternate screen, or -1
   std::atomic<int> hidden_fd{-1};     // output with the cursor hidden, or -1
+  std::atomic<int> paste_fd{-1};      // output that asked for bracketed paste, or -1
 };
 TakenOver taken;
 static_assert(std::atomic<int>::is_always_lock_free);
@@ -90,12 +93,19 @@ Result<void> hide_cursor(int fd) {
 Result<void> show_cursor(int fd) {
   return send(fd, show, "Failed to show the cursor", taken.hidden_fd, -1);
 }
+Result<void> enable_bracketed_paste(int fd) {
+  return send(fd, paste_marked, "Failed to switch bracketed paste on", taken.paste_fd, fd);
+}
+Result<void> disable_bracketed_paste(int fd) {
+  return send(fd, paste_unmarked, "Failed to switch bracketed paste off", taken.paste_fd, -1);
+}
 
 void restore() noexcept {
   const int saved_errno = errno;
   if (const int fd = taken.raw_fd.exchange(-1); fd >= 0) {
     ::tcsetattr(fd, TCSANOW, &taken.saved_settings);
   }
+  if (const int fd = taken.paste_fd.exchange(-1); fd >= 0) write_all(fd, paste_unmarked);
   if (const int fd = taken.hidden_fd.exchange(-1); fd >= 0) write_all(fd, show);
   if (const int fd = taken.alternate_fd.exchange(-1); fd >= 0) {
     write_all(fd, leave_alternate);

@@ -1,6 +1,6 @@
 #pragma once
-// Taking over the terminal and giving it back: raw mode, the alternate screen, the cursor and
-// the window size.
+// Taking over the terminal and giving it back: raw mode, the alternate screen, bracketed paste,
+// the cursor and the window size.
 //
 // What has been taken over is recorded in static storage, so that `restore` can give it all back
 // from a crash handler on any thread.
@@ -30,9 +30,12 @@ Result<void> enter_alternate_screen(int fd);
 Result<void> leave_alternate_screen(int fd);
 Result<void> hide_cursor(int fd);
 Result<void> show_cursor(int fd);
+// Asks the terminal to mark pasted text, so that a paste is never taken for typed keys.
+Result<void> enable_bracketed_paste(int fd);
+Result<void> disable_bracketed_paste(int fd);
 
-// Undoes whatever of the above is still in effect (raw mode, hidden cursor, alternate screen),
-// ignoring errors. Async-signal-safe: only tcsetattr and write on static data.
+// Undoes whatever of the above is still in effect (raw mode, bracketed paste, hidden cursor,
+// alternate screen), ignoring errors. Async-signal-safe: only tcsetattr and write on static data.
 void restore() noexcept;
 
 }  // namespace quorvelan::term

@@ -20,8 +20,10 @@ namespace {
 // How long the rest of an escape sequence may take to arrive after its ESC.
 constexpr std::chrono::milliseconds escape_wait{25};
 // How long a paste may pause before its end marker is given up for lost, so that the keys typed
-// after it work again.
-constexpr std::chrono::milliseconds paste_pause{250};
+// after it work again. A slow remote link delivers a long paste in pieces with pauses of half a
+// second and more between them; a paste cut short there would run its rest as keys. A lost end
+// marker is rare (the link dropped bytes), so waiting this long for the keyboard costs little.
+constexpr std::chrono::milliseconds paste_pause{1500};
 
 // The self-pipe that the SIGWINCH handler writes to; static so that the handler can reach it.
 int wake_read = -1;

@@ -30,11 +30,14 @@ bool gamepad_requested() {
   return value != nullptr && utf8::is_valid(value);
 }
 
-// Gives the terminal back as far as it was taken over: raw mode off, the main screen back.
+// Gives the terminal back as far as it was taken over: raw mode off, pastes unmarked, the main
+// screen back.
 Result<void> leave_terminal() {
   auto raw = term::disable_raw_mode();
+  auto paste = term::disable_bracketed_paste(STDOUT_FILENO);
   auto screen = term::leave_alternate_screen(STDOUT_FILENO);
   if (!raw) return raw;
+  if (!paste) return paste;
   return screen;
 }
 
@@ -48,6 +51,10 @@ Result<std::pair<std::unique_ptr<term::Terminal>, std::unique_ptr<term::Input>>>
   };
   if (auto screen = term::enter_alternate_screen(STDOUT_FILENO); !screen) {
     return fail_with(screen.error());
+  }
+  // Without it a terminal sends a paste as typing, and every pasted letter runs as a command.
+  if (auto paste = term::enable_bracketed_paste(STDOUT_FILENO); !paste) {
+    return fail_with(paste.error());
   }
   if (auto size = term::terminal_size(STDOUT_FILENO); !size) return fail_with(size.error());
   const char* term_name = std::getenv("TERM");
@@ -145,12 +152,19 @@ Result<void> App::run(App app) {
 
   Result<void> outcome;
   bool redraw = true;
+  // The status that the last frame showed, by when it was set: a status that appears, changes or
+  // runs out while no key comes (an autosave error, say) is drawn all the same.
+  std::optional<Clock::time_point> drawn_status;
   while (!app.should_quit) {
     if (app.drain_feedback()) redraw = true;
     ++app.pass_counter;
     app.autosave_if_due(Clock::now());
     if (app.drain_midi()) redraw = true;
     app.flush_pattern_sync();
+
+    const Status* status = app.shown_status(Clock::now());
+    const auto status_set_at = status ? std::optional(status->set_at) : std::nullopt;
+    if (status_set_at != drawn_status) redraw = true;
 
     if (app.playing || redraw) {
       app.advance_frame();
@@ -161,6 +175,7 @@ Result<void> App::run(App app) {
           break;
         }
       }
+      drawn_status = status_set_at;
     }
 
     if (!app.input) break;  // nothing can ever arrive
@@ -174,6 +189,8 @@ Result<void> App::run(App app) {
     if (const auto* key = std::get_if<term::KeyEvent>(&**event)) {
       app.handle_key(*key);
       redraw = true;
+    } else if (std::holds_alternative<term::ResizeEvent>(**event)) {
+      redraw = true;  // the old layout must not stay until the next key
     }
   }
 
@@ -316,6 +333,14 @@ void App::advance_frame() {
 }
 
 void App::set_status(std::string text) { status = Status{std::move(text), Clock::now()}; }
+
+const Status* App::shown_status(Clock::time_point now) const {
+  if (!status) return nullptr;
+  if (std::chrono::floor<std::chrono::seconds>(now - status->set_at) >= kStatusShownFor) {
+    return nullptr;
+  }
+  return &*status;
+}
 
 Pattern& App::mutable_current_pattern() {
   auto& slot = patterns[current_pattern];

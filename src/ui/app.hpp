@@ -49,6 +49,7 @@ inline constexpr std::size_t kTrackCount = sequencer::pattern::kTrackCount;
 inline constexpr std::size_t kLevelHistoryLength = 32;
 inline constexpr float kMaxMasterVolume = 4.0f;  // 400 %
 inline constexpr std::uint8_t kMasterColumn = kTrackCount;  // the MIX column after the track strips
+inline constexpr auto kStatusShownFor = std::chrono::seconds(2);
 
 // The last peak levels the audio thread reported for a track.
 struct TrackMeter {
@@ -232,6 +233,9 @@ class App {
   void previous_pattern();
 
   // ---- Whole-state senders: everything the audio thread keeps, after a load. ----
+  // The App's tempo, pattern (on the next pass), patches, effects, mixer, LFOs and master volume:
+  // what a project opened or an engine started on must play, whatever the engine held before.
+  void send_sound_state();
   void apply_synth_params_for_track(std::uint8_t track);
   void apply_synth_params_for_all_tracks();
   void apply_effects_params();
@@ -267,6 +271,8 @@ class App {
 
   // ---- Shared helpers of the editing areas. ----
   void set_status(std::string text);
+  // The status while the status row shows it, for kStatusShownFor after it was set.
+  [[nodiscard]] const Status* shown_status(Clock::time_point now) const;
   [[nodiscard]] const Pattern& current_pattern_ref() const { return *patterns[current_pattern]; }
   // The current slot's pattern, made exclusively owned first (copied when another holder shares
   // it), ready to be changed in place.

@@ -98,9 +98,8 @@ void App::handle_project_key(const term::KeyEvent& key) {
   } else if (key.code == KeyCode::Enter) {
     if (project_row == 0) {
       view = View::Seq;
-      dirty = true;
-      // The engine's own starting patch is not the one shown: send every track the shown one.
-      apply_synth_params_for_all_tracks();
+      // The engine starts from sounds of its own, not the ones shown: send all of those.
+      send_sound_state();
     } else if (project_row <= project_list.size()) {
       load_project_by_name(project_list[project_row - 1]);
     }

@@ -57,23 +57,15 @@ void App::load_project_by_name(const std::string& name) {
   ensure_pattern_slot(current_pattern);
 
   bpm = project.bpm;
-  audio_tx.push(messages::set_bpm(bpm));
-  // A file without patches keeps the ones shown, and the engine must play those too.
+  // A file without a section keeps what is shown, and the engine must play that too.
   if (project.synth_params) synth_params = *project.synth_params;
-  apply_synth_params_for_all_tracks();
-  if (project.effects) {
-    effects = *project.effects;
-    apply_effects_params();
-  }
-  if (project.mixer) apply_mixer_state(*project.mixer);
-  if (project.lfos) {
-    lfo_configs = *project.lfos;
-    send_lfo_update();
-  }
+  if (project.effects) effects = *project.effects;
+  if (project.mixer) mixer = *project.mixer;
+  if (project.lfos) lfo_configs = *project.lfos;
   if (project.midi_in_channels) midi_channels = *project.midi_in_channels;
+  send_sound_state();
 
   clamp_step_cursor();
-  dirty = true;
   project_name = name;
   last_autosave = Clock::now();
   view = View::Seq;
@@ -143,6 +135,16 @@ void App::apply_mixer_state(
     audio_tx.push(messages::set_send_level(1, strip.delay_send));
     audio_tx.push(messages::set_send_level(2, strip.reverb_send));
   }
+}
+
+void App::send_sound_state() {
+  audio_tx.push(messages::set_bpm(bpm));
+  dirty = true;
+  apply_synth_params_for_all_tracks();
+  apply_effects_params();
+  apply_mixer_state(mixer);
+  send_lfo_update();
+  audio_tx.push(messages::set_master_volume(master_volume));
 }
 
 void App::send_lfo_update() {

@@ -22,16 +22,14 @@ using term::Line;
 using term::Span;
 using term::Style;
 
-constexpr auto kStatusShownFor = std::chrono::seconds(2);
 constexpr std::uint16_t kPickerWidth = 50;
 
 std::string bpm_text(double bpm) { return fmt::format("BPM:{:.0f}", bpm); }
 
 // The status as the status row shows it, while it is recent enough to show.
-std::optional<Span> recent_status(const std::optional<Status>& status) {
-  if (!status) return std::nullopt;
-  auto shown = Clock::now() - status->set_at;
-  if (std::chrono::floor<std::chrono::seconds>(shown) >= kStatusShownFor) return std::nullopt;
+std::optional<Span> recent_status(const App& app) {
+  const Status* status = app.shown_status(Clock::now());
+  if (status == nullptr) return std::nullopt;
   return Span(fmt::format("[{}]", status->text), Style{}.fg(term::colors::cyan).bold());
 }
 
@@ -121,7 +119,7 @@ void App::render_status(const term::Rect& area, term::Buffer& buffer) const {
                                  current_pattern + 1, current_track + 1, octave, current_step + 1,
                                  current_pattern_ref().tracks[current_track % kTrackCount].length));
   spans.emplace_back(bpm_text(bpm), Style{}.fg(theme.track2));
-  if (auto shown = recent_status(status)) {
+  if (auto shown = recent_status(*this)) {
     spans.emplace_back("  ");
     spans.push_back(std::move(*shown));
   }
@@ -197,7 +195,7 @@ void App::render_project_picker(const term::Rect& area, term::Buffer& buffer) co
 
   // A project that fails to load leaves the player on this screen: the reason shows in the row
   // where every other screen shows its status.
-  if (auto shown = recent_status(status)) {
+  if (auto shown = recent_status(*this)) {
     term::Paragraph({Line({Span(" "), std::move(*shown)})})
         .style(Style{}.bg(theme.status_bg))
         .render(frame_rows(area)[2], buffer);

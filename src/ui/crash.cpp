@@ -11,8 +11,9 @@ namespace quorvelan::ui::crash {
 namespace {
 
 constexpr std::array kFatalSignals{SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
-// Signals that ask the program to end (kill, a closed terminal window).
-constexpr std::array kEndSignals{SIGTERM, SIGINT, SIGHUP};
+// Signals that ask the program to end (kill, a closed terminal window). SIGQUIT belongs here too:
+// its default action, a core dump, would leave the terminal raw and on the alternate screen.
+constexpr std::array kEndSignals{SIGTERM, SIGINT, SIGHUP, SIGQUIT};
 
 std::atomic<RestoreFn> restore_fn{nullptr};
 std::atomic<bool> restored{false};

@@ -157,13 +157,7 @@ void App::adopt_audio_engine(audio::engine::AudioEngine engine, messages::AudioP
   playing = false;
   play_steps.fill(0);
 
-  audio_tx.push(messages::set_bpm(bpm));
-  dirty = true;
-  apply_synth_params_for_all_tracks();
-  apply_effects_params();
-  apply_mixer_state(mixer);
-  send_lfo_update();
-  audio_tx.push(messages::set_master_volume(master_volume));
+  send_sound_state();
   set_status("Audio: " + current_device);
   log::target(kLogTarget)->info("Switched audio device to: {}", current_device);
 }

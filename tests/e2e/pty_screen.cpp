@@ -103,6 +103,33 @@ void PtySession::send(std::string_view bytes) {
   }
 }
 
+template <class Act>
+std::string PtySession::terminal_reply(Act act) {
+  char discarded[256];
+  while (vterm_output_read(vt_, discarded, sizeof discarded) > 0) {
+  }
+  act();
+  std::string reply(vterm_output_get_buffer_current(vt_), '\0');
+  reply.resize(vterm_output_read(vt_, reply.data(), reply.size()));
+  return reply;
+}
+
+void PtySession::paste(std::initializer_list<std::string_view> pieces,
+                       std::chrono::milliseconds pause) {
+  send(terminal_reply([this] { vterm_keyboard_start_paste(vt_); }));
+  bool first = true;
+  for (const auto piece : pieces) {
+    if (!first) pump(pause);
+    first = false;
+    send(piece);
+  }
+  send(terminal_reply([this] { vterm_keyboard_end_paste(vt_); }));
+}
+
+bool PtySession::marks_pastes() {
+  return !terminal_reply([this] { vterm_keyboard_start_paste(vt_); }).empty();
+}
+
 void PtySession::read_available(int timeout_ms) {
   pollfd pfd{master_fd_, POLLIN, 0};
   if (poll(&pfd, 1, timeout_ms) <= 0) return;

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +51,13 @@ class PtySession {
   PtySession& operator=(const PtySession&) = delete;
 
   void send(std::string_view bytes);
+  // Sends text as the terminal sends a paste: marked at both ends when the program asked for
+  // bracketed paste, as plain typing when it did not. The pieces arrive `pause` apart, as a slow
+  // remote link delivers a long paste.
+  void paste(std::initializer_list<std::string_view> pieces,
+             std::chrono::milliseconds pause = std::chrono::milliseconds(0));
+  // True while the program has the terminal mark pastes (it asked and did not give that back).
+  bool marks_pastes();
   // Reads whatever the program writes for the given time, and the rest of a frame it began.
   void pump(std::chrono::milliseconds duration);
   // Reads until the screen shows the text somewhere, or the time-out passes; once it shows, also
@@ -72,6 +80,9 @@ class PtySession {
   int pid() const { return pid_; }
 
  private:
+  // What the terminal sends the program when `act` (a libvterm keyboard call) runs.
+  template <class Act>
+  std::string terminal_reply(Act act);
   void read_available(int timeout_ms);
   // Reads what has arrived without waiting; true when there was something.
   bool drain();

@@ -44,9 +44,10 @@ TEST_F(DataDir, ListsExactlyTheJsonNamesSortedByBytes) {
         "item2.json", "bad\xff.json", ".b.json.7-1.tmp", "...json", "a\\b.json", "tab\t.json"}) {
     touch(folder / name);
   }
-  // Names no load could take ("." from "..json", a backslash, a control character) are not listed.
+  // Names no load could take ("." from "..json", a backslash, a control character, bytes that
+  // are not UTF-8) are not listed.
   EXPECT_EQ(list_json_files(folder),
-            (std::vector<std::string>{"A", "a.b", "b", "bad\xEF\xBF\xBD", "d", "item10", "item2"}));
+            (std::vector<std::string>{"A", "a.b", "b", "d", "item10", "item2"}));
 
   touch(folder / "x.syx");
   touch(folder / "y.SYX");

@@ -35,11 +35,12 @@ TEST(TerminalControl, RestoreUndoesEverythingStillInEffect) {
   test_support::Pty pty(80, 24);
   ASSERT_TRUE(enable_raw_mode(pty.terminal()));
   ASSERT_TRUE(enter_alternate_screen(pty.terminal()));
+  ASSERT_TRUE(enable_bracketed_paste(pty.terminal()));
   ASSERT_TRUE(hide_cursor(pty.terminal()));
-  EXPECT_EQ(pty.drawn(), "\x1b[?1049h\x1b[?25l");
+  EXPECT_EQ(pty.drawn(), "\x1b[?1049h\x1b[?2004h\x1b[?25l");
   restore();
   EXPECT_TRUE(line_mode(settings_of(pty.terminal())));
-  EXPECT_EQ(pty.drawn(), "\x1b[?25h\x1b[?1049l");
+  EXPECT_EQ(pty.drawn(), "\x1b[?2004l\x1b[?25h\x1b[?1049l");
   restore();  // a second call has nothing left to do
   EXPECT_EQ(pty.drawn(), "");
 

@@ -191,15 +191,18 @@ bool sends_lp1_to_every_track(const std::vector<std::string>& sent) {
   });
 }
 
-TEST(AppKeys, NewProjectOpensTheSequencerSendsThePatchesShownAndThePatternNextPass) {
+// The engine starts with sounds of its own (sends, filters): a new project must play what it shows.
+TEST(AppKeys, NewProjectOpensTheSequencerSendsTheWholeSoundShownAndThePatternNextPass) {
   auto h = Harness::make({"alpha"});
   h.app.handle_key(key(term::KeyCode::Enter));
   EXPECT_EQ(h.app.view, View::Seq);
   EXPECT_TRUE(h.app.dirty);
   EXPECT_FALSE(h.app.project_name.has_value());
   const auto sent = take_sent(h).lines;
-  EXPECT_EQ(sent.size(), 4u * 53);
+  // Tempo, 4 x 53 patch values, 19 effect values, 4 x 6 mixer values, the LFO box, master volume.
+  EXPECT_EQ(sent.size(), 1u + 4 * 53 + 19 + 24 + 1 + 1);
   EXPECT_TRUE(sends_lp1_to_every_track(sent));
+  EXPECT_EQ(std::ranges::count(sent, "send 0 0.000"), 4) << "the chorus send shown is 0 %";
   h.app.handle_key(ctrl('c'));
   EXPECT_TRUE(h.app.should_quit);
 }
@@ -317,8 +320,8 @@ TEST_F(AppProjectFiles, LoadingAProjectReplacesPatternsAndSendsEverySection) {
   EXPECT_FLOAT_EQ(h.app.synth_params[2].drive, 0.5f);
   EXPECT_EQ(h.app.midi_channels[0], 5);
   EXPECT_TRUE(h.app.dirty);
-  // One tempo, 4 x 53 patch values, 19 effect values, 4 x 6 mixer values, the LFO box.
-  EXPECT_EQ(h.drain_sent().size(), 1u + 4 * 53 + 19 + 24 + 1);
+  // One tempo, 4 x 53 patch values, 19 effect values, 4 x 6 mixer values, the LFO box, master volume.
+  EXPECT_EQ(h.drain_sent().size(), 1u + 4 * 53 + 19 + 24 + 1 + 1);
 }
 
 TEST_F(AppProjectFiles, AProjectWithoutPatchesPlaysThePatchesShown) {

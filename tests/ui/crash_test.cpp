@@ -35,7 +35,7 @@ TEST(CrashHandler, UncaughtExceptionRestoresTheTerminalThenAborts) {
 }
 
 TEST(CrashHandler, ASignalToEndRestoresTheTerminalThenExitsWith128PlusItsNumber) {
-  for (const int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
+  for (const int signal_number : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
     EXPECT_EXIT(
         {
           std::signal(signal_number, SIG_DFL);  // whatever the test runner inherited
