@@ -48,6 +48,27 @@ void expect_starter_beat(const e2e::Recording& recording, const char* where) {
   EXPECT_NEAR(gaps[gaps.size() / 2], 0.25, 0.01) << where;
 }
 
+// What a listener hears change when the engine plays another mix than the screen shows: how loud
+// it is (dB) and how far its sides differ (the side's level against the middle's).
+struct MixHeard {
+  double level_db = 0.0;
+  double side_to_mid = 0.0;
+};
+
+MixHeard mix_heard(const e2e::Recording& recording) {
+  std::vector<float> side(recording.frames());
+  for (std::size_t i = 0; i < side.size(); ++i) {
+    side[i] = (recording.left[i] - recording.right[i]) * 0.5f;
+  }
+  const double mid = e2e::rms(recording.mono());
+  return {20.0 * std::log10(std::max(mid, 1e-9)), e2e::rms(side) / std::max(mid, 1e-9)};
+}
+
+void expect_same_mix(const MixHeard& heard, const MixHeard& before, const char* where) {
+  EXPECT_NEAR(heard.level_db, before.level_db, 1.0) << where;
+  EXPECT_NEAR(heard.side_to_mid, before.side_to_mid, 0.02) << where;
+}
+
 // The tempo of a beat of eighth notes near `near_bpm`: the slope of a line through the notes'
 // times against their eighth-note numbers, counted from the note that most others fall in line
 // with. Notes a missed server cycle shifted, doubled or cut are left out.
@@ -135,10 +156,14 @@ class PlayingProgram : public ProgramRun {
   std::optional<e2e::Listener> listener_;
 };
 
-TEST_F(PlayingProgram, SwitchingTheOutputDeviceMovesThePatternToItAndBack) {
+// A new project plays the mix it shows from its first note: the switch, which sends the whole
+// mix again, changes nothing that is heard.
+TEST_F(PlayingProgram, SwitchingTheOutputDeviceMovesThePatternAndItsMixToItAndBack) {
   // The listener's own client has playback ports: the fixture offers it as an output device.
   ASSERT_NO_FATAL_FAILURE(start());
-  expect_starter_beat(record(), "on the system device");
+  const auto first = record();
+  expect_starter_beat(first, "on the system device");
+  const MixHeard shown = mix_heard(first);
 
   program().send("y");
   ASSERT_TRUE(program().wait_for_text("AUDIO", 5s));
@@ -148,7 +173,9 @@ TEST_F(PlayingProgram, SwitchingTheOutputDeviceMovesThePatternToItAndBack) {
   ASSERT_TRUE(program().wait_for_text("[ ]", 2s));
   program().send(" ");
   ASSERT_TRUE(program().wait_for_text("[>]", 5s)) << program().screen_text();
-  expect_starter_beat(record(), "on the recorder as the device");
+  const auto switched = record();
+  expect_starter_beat(switched, "on the recorder as the device");
+  expect_same_mix(mix_heard(switched), shown, "on the recorder as the device");
 
   ASSERT_TRUE(switch_device(program(), "system", kUp)) << program().screen_text();
   ASSERT_TRUE(listener_->connect());
