@@ -6,11 +6,10 @@
 
 #include <algorithm>
 #include <array>
-#include <boost/lockfree/queue.hpp>
-#include <new>
 
 #include "error.hpp"
 #include "log.hpp"
+#include "midi/event_queue.hpp"
 #include "midi/jack_input.hpp"
 
 namespace quorvelan::midi::native {
@@ -20,11 +19,6 @@ constexpr const char* kLogTarget = "quorvelan::midi::native";
 constexpr const char* kScanClientName = "Quorvelan-scan";
 constexpr const char* kClientName = "Quorvelan";
 constexpr const char* kInputPortName = "quorvelan-input";
-
-// Nodes made ready up front; a burst beyond this grows the queue on the MIDI thread.
-constexpr std::size_t kQueueCapacityHint = 1024;
-
-using EventQueue = boost::lockfree::queue<MidiEvent>;
 
 // In order of preference. A system that cannot even create a client (an ALSA sequencer without
 // its device) gives way to the next; JACK comes last because a JACK client can always be made,
@@ -79,15 +73,10 @@ std::vector<std::string> read_port_names(RtMidiIn& client, std::size_t count) {
   });
 }
 
-// Runs on the MIDI service's thread: parses and queues, never blocks.
+// Runs on the one thread that hears the port, the queue's only writer: RtMidi's callback thread,
+// which calls for one message at a time, or the JACK process thread.
 void queue_message(std::span<const std::uint8_t> message, void* queue) {
-  const auto event = parse(message);
-  if (!event) return;
-  try {
-    static_cast<EventQueue*>(queue)->push(*event);
-  } catch (const std::bad_alloc&) {
-    // Out of memory: the event is lost, as when nobody listens.
-  }
+  if (const auto event = parse(message)) static_cast<EventQueue*>(queue)->push(*event);
 }
 
 void on_rtmidi_message(double /*time_stamp*/, std::vector<unsigned char>* message, void* queue) {
@@ -115,7 +104,7 @@ std::optional<std::string> port_to_connect(std::vector<std::string> names, std::
 // Member order matters: the client is destroyed first, which closes the port and stops the
 // callback before the queue it writes into is freed.
 struct MidiInput::Connection {
-  EventQueue events{kQueueCapacityHint};
+  EventQueue events;
   std::unique_ptr<RtMidiIn> client;             // an ALSA sequencer or CoreMIDI client
   std::unique_ptr<jack_input::JackInput> jack;  // or a JACK client
 };
@@ -190,9 +179,8 @@ MidiInput& MidiInput::operator=(MidiInput&&) noexcept = default;
 MidiInput::~MidiInput() = default;
 
 std::optional<MidiEvent> MidiInput::try_receive() {
-  MidiEvent event;
-  if (!connection_ || !connection_->events.pop(event)) return std::nullopt;
-  return event;
+  if (!connection_) return std::nullopt;
+  return connection_->events.pop();
 }
 
 }  // namespace quorvelan::midi::native

@@ -1,7 +1,7 @@
 #pragma once
 // The connection to the system's MIDI set-up: listing input ports and listening to one of them.
-// Incoming messages are parsed on the MIDI service's thread and wait in a lock-free queue until
-// the main thread takes them.
+// Incoming messages are parsed on the MIDI service's thread and wait in a lock-free queue of fixed
+// size until the main thread takes them; what arrives while it is full is dropped and logged.
 
 #include <cstddef>
 #include <functional>

@@ -1,6 +1,7 @@
 #include "files.hpp"
 
 #include <fcntl.h>
+#include <fmt/format.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -74,6 +75,18 @@ TEST_F(Files, ASaveThroughALinkReplacesTheFileItLeadsToAndKeepsTheLink) {
   EXPECT_TRUE(fs::is_symlink(home() / "song.json"));
   EXPECT_EQ(read_file(file), "new");
   EXPECT_EQ(names_in(file.parent_path()), std::vector<std::string>{"song.json"});
+}
+
+TEST_F(Files, ASaveKeepsTheReplacedFilesPermissions) {
+  const fs::path path = home() / "private.json";
+  write_file(path, "old");
+  fs::permissions(path, fs::perms(0600));
+  // Under a umask of 077 a fresh file would come out 0600 anyway and hide a lost mode.
+  const mode_t old_umask = ::umask(022);
+  const auto saved = write_atomically(path, "new");
+  ::umask(old_umask);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(fmt::format("{:o}", static_cast<unsigned>(fs::status(path).permissions())), "600");
 }
 
 TEST_F(Files, AbandonedTemporariesGoWhenTheirFolderIsNextWritten) {
