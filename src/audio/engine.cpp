@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "audio/device_signs.hpp"
 #include "audio/probe.hpp"
 #include "audio/rtaudio_host.hpp"
 #include "audio/sound_cards.hpp"
@@ -116,11 +117,15 @@ Result<AudioEngine> AudioEngine::create(host::Host& host,
   logger()->info("Using format: {}, sample rate: {}", host::format_name(config->format),
                  config->sample_rate);
 
+  auto signs = std::make_shared<device_signs::DeviceSigns>();
   auto renderer = std::make_unique<stream_renderer::StreamRenderer>(*config, std::move(commands),
-                                                                    std::move(feedback));
+                                                                    std::move(feedback), signs);
   auto stream = host.build_output_stream(chosen->id, *config, std::move(renderer));
   if (!stream) return std::unexpected(stream.error());
   if (auto played = (*stream)->play(); !played) return std::unexpected(played.error());
+  if (!host::device_asks_for_sound(signs->asked_for_sound())) {
+    return fail("the audio device never asked for sound");
+  }
   return AudioEngine(std::move(*stream), std::move(*name));
 }
 

@@ -5,10 +5,12 @@
 
 #include <atomic>
 #include <cstddef>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <vector>
 
+#include "audio/device_signs.hpp"
 #include "audio/host.hpp"
 #include "audio/messages.hpp"
 #include "audio/state.hpp"
@@ -20,9 +22,10 @@ class StreamRenderer final : public host::StreamClient {
   // Room for 2048 stereo frames before the first growth.
   static constexpr std::size_t initial_scratch_samples = 4096;
 
-  // `format` must be one of I16, I32, U16 and F32.
+  // `format` must be one of I16, I32, U16 and F32. Every buffer asked for is told to `signs`.
   StreamRenderer(const host::StreamConfig& config, messages::AudioConsumer commands,
-                 messages::FeedbackProducer feedback);
+                 messages::FeedbackProducer feedback,
+                 std::shared_ptr<device_signs::DeviceSigns> signs);
 
   bool render(void* buffer, std::size_t samples) noexcept override;
   // Logs the error; after a lost device every buffer is silence.
@@ -43,6 +46,7 @@ class StreamRenderer final : public host::StreamClient {
   host::SampleFormat format_;
   std::vector<float> scratch_;  // f32 render target for the integer formats
   std::atomic<bool> device_lost_{false};
+  std::shared_ptr<device_signs::DeviceSigns> signs_;
 };
 
 }  // namespace quorvelan::audio::stream_renderer
