@@ -7,7 +7,6 @@
 #include <string_view>
 #include <utility>
 
-#include "audio/device_signs.hpp"
 #include "audio/probe.hpp"
 #include "audio/rtaudio_host.hpp"
 #include "audio/sound_cards.hpp"
@@ -68,8 +67,9 @@ Result<ChosenDevice> choose_device(host::Host& host, const std::optional<std::st
 
 }  // namespace
 
-AudioEngine::AudioEngine(std::unique_ptr<host::OutputStream> stream, std::string device_name)
-    : stream_(std::move(stream)), device_name_(std::move(device_name)) {}
+AudioEngine::AudioEngine(std::unique_ptr<host::OutputStream> stream, std::string device_name,
+                         std::shared_ptr<const device_signs::DeviceSigns> signs)
+    : stream_(std::move(stream)), device_name_(std::move(device_name)), signs_(std::move(signs)) {}
 
 std::vector<std::string> AudioEngine::list_output_devices() {
   return list_output_devices(rtaudio_host::rechosen_system_host());
@@ -126,7 +126,7 @@ Result<AudioEngine> AudioEngine::create(host::Host& host,
   if (!host::device_asks_for_sound(signs->asked_for_sound())) {
     return fail("the audio device never asked for sound");
   }
-  return AudioEngine(std::move(*stream), std::move(*name));
+  return AudioEngine(std::move(*stream), std::move(*name), std::move(signs));
 }
 
 }  // namespace quorvelan::audio::engine

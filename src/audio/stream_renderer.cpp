@@ -38,17 +38,17 @@ bool StreamRenderer::render(void* buffer, std::size_t count) noexcept {
     default:  // no stream is built in another format
       break;
   }
-  return !device_lost_.load(std::memory_order_relaxed);
+  return !signs_->lost();
 }
 
 void StreamRenderer::error(std::string_view text, bool device_lost) noexcept {
-  if (device_lost) device_lost_.store(true, std::memory_order_relaxed);
+  if (device_lost) signs_->report_lost(text);
   log::target("quorvelan::audio::engine")->error("Audio stream error: {}", text);
 }
 
 bool StreamRenderer::rendering() const {
   // The state needs at least one channel to lay out frames.
-  return channels_ > 0 && !device_lost_.load(std::memory_order_relaxed);
+  return channels_ > 0 && !signs_->lost();
 }
 
 void StreamRenderer::render_into(std::span<float> out) {
