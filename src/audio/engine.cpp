@@ -67,8 +67,9 @@ Result<ChosenDevice> choose_device(host::Host& host, const std::optional<std::st
 
 }  // namespace
 
-AudioEngine::AudioEngine(std::unique_ptr<host::OutputStream> stream, std::string device_name)
-    : stream_(std::move(stream)), device_name_(std::move(device_name)) {}
+AudioEngine::AudioEngine(std::unique_ptr<host::OutputStream> stream, std::string device_name,
+                         std::shared_ptr<const device_signs::DeviceSigns> signs)
+    : stream_(std::move(stream)), device_name_(std::move(device_name)), signs_(std::move(signs)) {}
 
 std::vector<std::string> AudioEngine::list_output_devices() {
   return list_output_devices(rtaudio_host::rechosen_system_host());
@@ -116,12 +117,16 @@ Result<AudioEngine> AudioEngine::create(host::Host& host,
   logger()->info("Using format: {}, sample rate: {}", host::format_name(config->format),
                  config->sample_rate);
 
+  auto signs = std::make_shared<device_signs::DeviceSigns>();
   auto renderer = std::make_unique<stream_renderer::StreamRenderer>(*config, std::move(commands),
-                                                                    std::move(feedback));
+                                                                    std::move(feedback), signs);
   auto stream = host.build_output_stream(chosen->id, *config, std::move(renderer));
   if (!stream) return std::unexpected(stream.error());
   if (auto played = (*stream)->play(); !played) return std::unexpected(played.error());
-  return AudioEngine(std::move(*stream), std::move(*name));
+  if (!host::device_asks_for_sound(signs->asked_for_sound())) {
+    return fail("the audio device never asked for sound");
+  }
+  return AudioEngine(std::move(*stream), std::move(*name), std::move(signs));
 }
 
 }  // namespace quorvelan::audio::engine

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/device_signs.hpp"
 #include "audio/host.hpp"
 #include "audio/messages.hpp"
 #include "error.hpp"
@@ -35,12 +36,16 @@ class AudioEngine {
 
   // The name that the chosen device reports.
   [[nodiscard]] const std::string& device_name() const { return device_name_; }
+  // Why the device was lost, once the stream has reported it so: the engine plays no more.
+  [[nodiscard]] std::optional<std::string> device_loss() const { return signs_->lost_reason(); }
 
  private:
-  AudioEngine(std::unique_ptr<host::OutputStream> stream, std::string device_name);
+  AudioEngine(std::unique_ptr<host::OutputStream> stream, std::string device_name,
+              std::shared_ptr<const device_signs::DeviceSigns> signs);
 
   std::unique_ptr<host::OutputStream> stream_;
   std::string device_name_;
+  std::shared_ptr<const device_signs::DeviceSigns> signs_;
 };
 
 }  // namespace quorvelan::audio::engine

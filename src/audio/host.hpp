@@ -49,12 +49,13 @@ class StreamClient {
 class OutputStream {
  public:
   virtual ~OutputStream() = default;
+  // Starts the device callback; whether the device then asks for sound is the caller's to see.
   virtual Result<void> play() = 0;
 };
 
 // A started stream plays once its device asks for sound: a JACK client that the server never
 // schedules counts as started all the same, and stays silent. Waits up to 2 s for `rendered`,
-// which the stream's render callback sets.
+// which the stream's client sets when it first renders.
 bool device_asks_for_sound(const std::atomic<bool>& rendered);
 
 class Host {

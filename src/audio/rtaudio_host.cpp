@@ -4,7 +4,6 @@
 #include <rtaudio/RtAudio.h>
 
 #include <algorithm>
-#include <atomic>
 #include <memory>
 #include <optional>
 #include <string>
@@ -226,9 +225,6 @@ class RtAudioStream final : public host::OutputStream {
     }
     // A warning that did not stop the start is still a stream error.
     if (!failure.empty()) client_->error(failure, false);
-    if (!host::device_asks_for_sound(rendered_)) {
-      return fail("the audio device never asked for sound");
-    }
     return {};
   }
 
@@ -238,7 +234,6 @@ class RtAudioStream final : public host::OutputStream {
     auto& stream = *static_cast<RtAudioStream*>(self);
     current_stream = &stream;
     on_render_thread = true;
-    stream.rendered_.store(true, std::memory_order_release);
     const bool playing =
         stream.client_->render(output, std::size_t{frames} * stream.samples_per_frame_) &&
         !stream.lost_on_render_thread_;
@@ -264,7 +259,6 @@ class RtAudioStream final : public host::OutputStream {
   std::unique_ptr<host::StreamClient> client_;
   std::unique_ptr<error_relay::ErrorRelay> relay_;
   std::size_t samples_per_frame_;
-  std::atomic<bool> rendered_{false};   // the render callback has run
   bool lost_on_render_thread_ = false;  // only the render thread touches it
 };
 

@@ -12,13 +12,16 @@ namespace quorvelan::audio::stream_renderer {
 using host::SampleFormat;
 
 StreamRenderer::StreamRenderer(const host::StreamConfig& config, messages::AudioConsumer commands,
-                               messages::FeedbackProducer feedback)
+                               messages::FeedbackProducer feedback,
+                               std::shared_ptr<device_signs::DeviceSigns> signs)
     : state_(static_cast<float>(config.sample_rate), std::move(commands), std::move(feedback)),
       channels_(config.channels),
       format_(config.format),
-      scratch_(config.format == SampleFormat::F32 ? 0 : initial_scratch_samples, 0.0f) {}
+      scratch_(config.format == SampleFormat::F32 ? 0 : initial_scratch_samples, 0.0f),
+      signs_(std::move(signs)) {}
 
 bool StreamRenderer::render(void* buffer, std::size_t count) noexcept {
+  signs_->ask_for_sound();
   switch (format_) {
     case SampleFormat::F32:
       render_f32(std::span(static_cast<float*>(buffer), count));
@@ -35,17 +38,17 @@ bool StreamRenderer::render(void* buffer, std::size_t count) noexcept {
     default:  // no stream is built in another format
       break;
   }
-  return !device_lost_.load(std::memory_order_relaxed);
+  return !signs_->lost();
 }
 
 void StreamRenderer::error(std::string_view text, bool device_lost) noexcept {
-  if (device_lost) device_lost_.store(true, std::memory_order_relaxed);
+  if (device_lost) signs_->report_lost(text);
   log::target("quorvelan::audio::engine")->error("Audio stream error: {}", text);
 }
 
 bool StreamRenderer::rendering() const {
   // The state needs at least one channel to lay out frames.
-  return channels_ > 0 && !device_lost_.load(std::memory_order_relaxed);
+  return channels_ > 0 && !signs_->lost();
 }
 
 void StreamRenderer::render_into(std::span<float> out) {

@@ -88,6 +88,7 @@ App::App(AppParts parts)
       current_device(audio_engine ? audio_engine->device_name() : std::string{}),
       output_devices(std::move(parts.output_devices)),
       read_output_devices(std::move(parts.read_output_devices)),
+      audio_host(std::move(parts.audio_host)),
       midi_input(std::move(parts.midi_input)),
       midi_port_index(midi_input ? std::optional<std::size_t>{0} : std::nullopt),
       midi_ports(std::move(parts.midi_ports)),
@@ -157,6 +158,7 @@ Result<void> App::run(App app) {
   std::optional<Clock::time_point> drawn_status;
   while (!app.should_quit) {
     if (app.drain_feedback()) redraw = true;
+    if (app.notice_device_loss()) redraw = true;
     ++app.pass_counter;
     app.autosave_if_due(Clock::now());
     if (app.drain_midi()) redraw = true;

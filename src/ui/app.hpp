@@ -17,6 +17,7 @@
 
 #include "audio/engine.hpp"
 #include "audio/messages.hpp"
+#include "audio/rtaudio_host.hpp"
 #include "error.hpp"
 #include "lfo.hpp"
 #include "midi/mod.hpp"
@@ -144,6 +145,8 @@ struct AppParts {
     return audio::engine::AudioEngine::list_output_devices();
   };
   std::function<std::vector<std::string>()> read_midi_ports = &midi::native::list_midi_ports;
+  // The host that a device switch opens devices on; tests give a scripted one.
+  std::function<audio::host::Host&()> audio_host = &audio::rtaudio_host::system_host;
 };
 
 class App {
@@ -217,6 +220,9 @@ class App {
   // engine stops first, then the new one is sent everything the audio thread keeps.
   void adopt_audio_engine(audio::engine::AudioEngine engine, audio::messages::AudioProducer new_tx,
                           audio::messages::FeedbackConsumer new_rx, std::string device);
+  // Shows, once per loss, that the engine's device is gone: an audio error in the status row and
+  // the transport stopped. True when that changed what the screen shows.
+  bool notice_device_loss();
 
   // ---- Jump labels (jump.cpp). ----
   [[nodiscard]] std::vector<EasyMotionTarget> build_easymotion_targets() const;
@@ -315,8 +321,10 @@ class App {
   audio::messages::FeedbackConsumer feedback_rx;
   std::optional<audio::engine::AudioEngine> audio_engine;
   std::string current_device;  // the output device in use; empty without an engine
+  bool device_lost = false;    // current_device is gone: choosing it again opens it anew
   std::vector<std::string> output_devices;
   std::function<std::vector<std::string>()> read_output_devices;
+  std::function<audio::host::Host&()> audio_host;
   std::optional<midi::native::MidiInput> midi_input;
   std::optional<std::size_t> midi_port_index;  // position of the connected port in midi_ports
   std::vector<std::string> midi_ports;

@@ -31,9 +31,10 @@ std::size_t last_row(const App& app) {
 
 // Opens exactly the device asked for. The engine serves a device that has gone with the system
 // default instead; here that would play elsewhere under the chosen name, so it counts as failed.
-Result<AudioEngine> open_chosen_device(const std::string& name, messages::AudioConsumer commands,
+Result<AudioEngine> open_chosen_device(audio::host::Host& host, const std::string& name,
+                                       messages::AudioConsumer commands,
                                        messages::FeedbackProducer feedback) {
-  auto engine = AudioEngine::create(name, std::move(commands), std::move(feedback));
+  auto engine = AudioEngine::create(host, name, std::move(commands), std::move(feedback));
   if (engine && name != kSystemDefault && engine->device_name() != name) {
     return fail(fmt::format("Audio device '{}' not found", name));
   }
@@ -43,10 +44,11 @@ Result<AudioEngine> open_chosen_device(const std::string& name, messages::AudioC
 void switch_output_device(App& app, std::size_t row) {
   if (row >= app.output_devices.size()) return;
   const std::string name = app.output_devices[row];
-  if (name == app.current_device) return;
+  if (name == app.current_device && !app.device_lost) return;
   auto [audio_tx, audio_rx] = messages::make_audio_ring();
   auto [feedback_tx, feedback_rx] = messages::make_feedback_ring();
-  auto engine = open_chosen_device(name, std::move(audio_rx), std::move(feedback_tx));
+  auto engine =
+      open_chosen_device(app.audio_host(), name, std::move(audio_rx), std::move(feedback_tx));
   if (!engine) {
     app.set_status("Audio error: " + engine.error().message());
     log::target(kLogTarget)->error("Audio device switch error: {}", engine.error().message());
@@ -152,6 +154,7 @@ void App::adopt_audio_engine(audio::engine::AudioEngine engine, messages::AudioP
   audio_tx = std::move(new_tx);
   feedback_rx = std::move(new_rx);
   current_device = std::move(device);
+  device_lost = false;
   // The new audio thread starts stopped and has played nothing yet: a transport still marked
   // playing would make the next Space send Stop.
   playing = false;
@@ -160,6 +163,17 @@ void App::adopt_audio_engine(audio::engine::AudioEngine engine, messages::AudioP
   send_sound_state();
   set_status("Audio: " + current_device);
   log::target(kLogTarget)->info("Switched audio device to: {}", current_device);
+}
+
+bool App::notice_device_loss() {
+  if (device_lost || !audio_engine) return false;
+  auto reason = audio_engine->device_loss();
+  if (!reason) return false;
+  device_lost = true;
+  // The stream renders no more, so the audio thread will never report the transport stopped.
+  playing = false;
+  set_status("Audio error: " + *reason);
+  return true;
 }
 
 }  // namespace quorvelan::ui::app

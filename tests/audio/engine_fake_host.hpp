@@ -1,8 +1,11 @@
 #pragma once
 // A scripted audio host: devices with names and default configurations, a default device, and
 // a rule for which configurations build. It records every test stream in order and keeps the
-// client of the last real stream so tests can drive the callback by hand.
+// client of the last real stream so tests can drive the callback by hand. A started stream
+// renders one buffer at once, as a device asks for sound, unless the device is mute.
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -31,6 +34,7 @@ class FakeHost final : public host::Host {
     return true;
   };
   std::optional<std::string> play_error;
+  bool mute = false;  // the device never asks a started stream for sound
 
   std::vector<host::StreamConfig> tried;  // every test stream, in order
   std::optional<host::DeviceId> opened_device;
@@ -92,6 +96,8 @@ class FakeHost final : public host::Host {
     quorvelan::Result<void> play() override {
       if (host_.play_error) return quorvelan::fail(*host_.play_error);
       host_.playing = true;
+      std::array<std::int32_t, 64> buffer{};  // room for samples of any format
+      if (!host_.mute) client_->render(buffer.data(), buffer.size());
       return {};
     }
 

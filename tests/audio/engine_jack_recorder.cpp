@@ -3,6 +3,17 @@
 #include <algorithm>
 
 namespace test_support {
+namespace {
+
+// The names of a list of ports that JACK handed out, which is freed here.
+std::vector<std::string> names(const char** ports) {
+  std::vector<std::string> out;
+  for (std::size_t i = 0; ports != nullptr && ports[i] != nullptr; ++i) out.emplace_back(ports[i]);
+  jack_free(ports);
+  return out;
+}
+
+}  // namespace
 
 JackRecorder::JackRecorder(std::size_t max_frames) {
   for (auto& channel : channels_) channel.assign(max_frames, 0.0f);
@@ -22,17 +33,28 @@ JackRecorder::~JackRecorder() {
   if (client_ != nullptr) jack_client_close(client_);
 }
 
-bool JackRecorder::connect_from(const std::string& client) {
+std::vector<std::string> JackRecorder::outputs_of(const std::string& client) const {
   const std::string pattern = "^" + client + "[^:]*:";
-  const char** sources =
-      jack_get_ports(client_, pattern.c_str(), JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput);
-  if (sources == nullptr) return false;
-  bool connected = sources[0] != nullptr && sources[1] != nullptr;
+  return names(jack_get_ports(client_, pattern.c_str(), JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput));
+}
+
+bool JackRecorder::connect_from(const std::string& client) {
+  const auto sources = outputs_of(client);
+  bool connected = sources.size() >= 2;
   for (std::size_t i = 0; connected && i < 2; ++i) {
-    connected = jack_connect(client_, sources[i], jack_port_name(ports_[i])) == 0;
+    connected = jack_connect(client_, sources[i].c_str(), jack_port_name(ports_[i])) == 0;
   }
-  jack_free(sources);
   return connected;
+}
+
+std::vector<std::vector<std::string>> JackRecorder::connections_from(
+    const std::string& client) const {
+  std::vector<std::vector<std::string>> connections;
+  for (const auto& source : outputs_of(client)) {
+    connections.push_back(
+        names(jack_port_get_all_connections(client_, jack_port_by_name(client_, source.c_str()))));
+  }
+  return connections;
 }
 
 std::size_t JackRecorder::sample_rate() const { return jack_get_sample_rate(client_); }

@@ -24,6 +24,9 @@ class JackRecorder {
   // Connects the first two output ports of the client whose name starts with `client` to the
   // recorder's inputs. False when there are fewer than two or a connection fails.
   bool connect_from(const std::string& client);
+  // The ports that each output port of that client plays into, in the server's order.
+  [[nodiscard]] std::vector<std::vector<std::string>> connections_from(
+      const std::string& client) const;
   [[nodiscard]] std::size_t sample_rate() const;
 
   void start() { recording_.store(true, std::memory_order_release); }
@@ -36,6 +39,8 @@ class JackRecorder {
 
  private:
   static int process(jack_nframes_t frames, void* self);
+  // The audio output ports of the client whose name starts with `client`, in the server's order.
+  [[nodiscard]] std::vector<std::string> outputs_of(const std::string& client) const;
 
   jack_client_t* client_ = nullptr;
   std::array<jack_port_t*, 2> ports_{};

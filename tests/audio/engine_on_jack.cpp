@@ -47,6 +47,9 @@ TEST(AudioEngineOnJack, ListsTheSystemDeviceAndOpensItByDefaultAndByName) {
     EXPECT_EQ(running.engine.device_name(), "system");
     test_support::JackRecorder recorder(1);
     ASSERT_TRUE(recorder.ok());
+    EXPECT_EQ(recorder.connections_from("Quorvelan"),
+              (std::vector<std::vector<std::string>>{{"system:playback_1"}, {"system:playback_2"}}))
+        << "left and right go to the device's first and second inputs";
     EXPECT_TRUE(recorder.connect_from("Quorvelan")) << "the engine's output ports are missing";
   }
 }

@@ -91,8 +91,9 @@ struct StreamUnderTest {
 StreamUnderTest make_stream(SampleFormat format, std::uint16_t channels) {
   auto [commands, command_end] = messages::make_audio_ring();
   auto [feedback_end, feedback] = messages::make_feedback_ring();
-  auto renderer = std::make_unique<StreamRenderer>(StreamConfig{48000, channels, format},
-                                                   std::move(command_end), std::move(feedback_end));
+  auto renderer = std::make_unique<StreamRenderer>(
+      StreamConfig{48000, channels, format}, std::move(command_end), std::move(feedback_end),
+      std::make_shared<quorvelan::audio::device_signs::DeviceSigns>());
   return {std::move(commands), std::move(feedback), std::move(renderer)};
 }
 

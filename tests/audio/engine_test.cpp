@@ -217,6 +217,14 @@ TEST(AudioEngineLifecycle, LibraryErrorsOnTheWayAreReturnedAndLeaveNoStream) {
   EXPECT_EQ(play.error().message(), "device busy");
   EXPECT_TRUE(host.stream_dropped);
   EXPECT_EQ(host.client, nullptr);
+
+  host.play_error.reset();
+  host.stream_dropped = false;
+  host.mute = true;
+  const auto mute = open(host, "hw:0");
+  ASSERT_FALSE(mute) << "a started stream whose device never asks for sound plays nothing";
+  EXPECT_EQ(mute.error().message(), "the audio device never asked for sound");
+  EXPECT_TRUE(host.stream_dropped);
 }
 
 TEST(AudioEngineLifecycle, DroppingTheEngineStopsTheStream) {

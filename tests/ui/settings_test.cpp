@@ -321,6 +321,43 @@ TEST(SettingsDeviceSwitch, AfterASwitchTheTransportIsStoppedAndSpacePlays) {
   EXPECT_EQ(sent->tag(), messages::AudioTag::Play);
 }
 
+// Before, a lost device showed only in the log, the transport still read playing, and Enter on
+// the device did nothing, as it still counted as in use.
+TEST(SettingsDeviceSwitch, ALostDeviceIsShownOnceAndEnterOnItOpensItAgain) {
+  test_support::FakeHost lost_host;
+  lost_host.with("Speakers").default_device = 0;
+  test_support::FakeHost host;
+  host.with("Speakers").default_device = 0;
+  auto h = settings_view();
+  h.app.audio_host = [&host]() -> audio::host::Host& { return host; };
+  h.app.audio_engine.emplace(engine_on(lost_host));
+  h.app.column = 1;  // the cursor on the device in use
+  const auto status = [&h] { return h.app.status ? h.app.status->text : ""; };
+  h.reports.push(messages::transport_state(true));
+  h.app.drain_feedback();
+  EXPECT_FALSE(h.app.notice_device_loss());
+
+  lost_host.client->error("JACK server shut down: gone", true);
+  EXPECT_TRUE(h.app.notice_device_loss());
+  EXPECT_FALSE(h.app.playing);
+  EXPECT_EQ(status(), "Audio error: JACK server shut down: gone");
+  EXPECT_FALSE(h.app.notice_device_loss()) << "shown once per loss";
+
+  host.play_error = "device busy";
+  h.press({key(KeyCode::Enter)});
+  EXPECT_EQ(status(), "Audio error: device busy");
+  EXPECT_FALSE(lost_host.stream_dropped) << "a failed switch keeps the old engine";
+  host.play_error.reset();
+  h.press({key(KeyCode::Enter)});
+  EXPECT_EQ(status(), "Audio: default");
+  EXPECT_TRUE(lost_host.stream_dropped);
+  EXPECT_TRUE(host.playing);
+
+  host.opened_device.reset();
+  h.press({key(KeyCode::Enter)});
+  EXPECT_FALSE(host.opened_device) << "the device opened again counts as in use";
+}
+
 // ---- Drawing ----
 
 TEST(SettingsView, ThreeColumnsShowTheProjectTheDevicesAndMidi) {
