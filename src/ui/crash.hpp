@@ -11,8 +11,8 @@ namespace quorvelan::ui::crash {
 using RestoreFn = void (*)() noexcept;
 
 // Installs the handlers (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, std::terminate, and SIGTERM,
-// SIGINT, SIGHUP and SIGQUIT unless they were ignored) and ignores SIGPIPE. Calling it again replaces the
-// restore function only.
+// SIGINT, SIGHUP and SIGQUIT unless they were ignored) and ignores SIGPIPE. Calling it again
+// replaces the restore function only.
 void install(RestoreFn restore);
 
 }  // namespace quorvelan::ui::crash

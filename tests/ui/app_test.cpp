@@ -320,7 +320,8 @@ TEST_F(AppProjectFiles, LoadingAProjectReplacesPatternsAndSendsEverySection) {
   EXPECT_FLOAT_EQ(h.app.synth_params[2].drive, 0.5f);
   EXPECT_EQ(h.app.midi_channels[0], 5);
   EXPECT_TRUE(h.app.dirty);
-  // One tempo, 4 x 53 patch values, 19 effect values, 4 x 6 mixer values, the LFO box, master volume.
+  // One tempo, 4 x 53 patch values, 19 effect values, 4 x 6 mixer values, the LFO box, the master
+  // volume.
   EXPECT_EQ(h.drain_sent().size(), 1u + 4 * 53 + 19 + 24 + 1 + 1);
 }
 
