@@ -84,7 +84,7 @@ TEST_F(ProgramRun, TinyAndResizedTerminalsDoNotCrashItAndAreRedrawnWithoutAKey) 
   ASSERT_TRUE(program.wait_for_text("[SEQ]", 5s)) << program.screen_text();
   program.send("\x19");  // Ctrl+Y copies the pattern and says so for 2 s
   ASSERT_TRUE(program.wait_for_text("[Copied pattern 1]", 5s)) << program.screen_text();
-  program.pump(2500ms);
+  program.pump(3s);
   EXPECT_FALSE(program.find("[Copied pattern 1]")) << "the status outlived its 2 s";
   program.resize(2, 5);
   program.send("-");
@@ -107,7 +107,7 @@ TEST_F(ProgramRun, PastedTextIsDroppedWholeAndALostEndGivesTheKeysBackAfterAPaus
   EXPECT_EQ(program.screen_text(), before);
 
   program.send("\x1b[200~");  // a paste whose end never comes
-  program.pump(2s);
+  program.pump(2500ms);
   program.send("w");
   ASSERT_TRUE(program.wait_for_text("Track 1 - Algorithm", 5s)) << program.screen_text();
   quit(program);
