@@ -151,7 +151,9 @@ class PlayingProgram : public ProgramRun {
   }
   PtySession& program() { return *program_; }
 
-  e2e::Recording record() { return listener_->record(1500ms); }
+  // One bar of the starter beat at 120 BPM: how loud a bar is does not depend on where the
+  // recording begins in it.
+  e2e::Recording record() { return listener_->record(2s); }
 
   std::optional<PtySession> program_;
   std::optional<e2e::Listener> listener_;
