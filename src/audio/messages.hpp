@@ -388,6 +388,10 @@ class RingProducer {
   // message was dropped.
   bool push(const Message& message) { return ring_->queue.push(message); }
 
+  // How many messages can be pushed now without one being dropped; the other end only ever
+  // makes more room.
+  [[nodiscard]] std::size_t room() const { return ring_->queue.write_available(); }
+
  private:
   std::shared_ptr<detail::Ring<Message>> ring_;
 };

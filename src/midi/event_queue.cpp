@@ -14,6 +14,7 @@ std::optional<MidiEvent> EventQueue::pop() {
   if (const auto dropped = dropped_.exchange(0, std::memory_order_relaxed); dropped > 0) {
     log::target("quorvelan::midi::native")
         ->error("MIDI input overflowed: dropped {} events", dropped);
+    lost_ = true;
   }
   return std::nullopt;
 }

@@ -8,6 +8,7 @@
 #include <boost/lockfree/spsc_queue.hpp>
 #include <cstddef>
 #include <optional>
+#include <utility>
 
 #include "midi/mod.hpp"
 
@@ -28,9 +29,15 @@ class EventQueue {
   // logs the events dropped since the last such report, once.
   std::optional<MidiEvent> pop();
 
+  // From the main thread: true once after pop() found the queue empty and reported dropped
+  // events. Everything taken before came before the gap, so this is where whatever the lost
+  // events would have ended must be ended.
+  bool take_loss() { return std::exchange(lost_, false); }
+
  private:
   boost::lockfree::spsc_queue<MidiEvent, boost::lockfree::capacity<capacity>> events_;
   std::atomic<std::size_t> dropped_{0};
+  bool lost_ = false;  // main thread only
   static_assert(std::atomic<std::size_t>::is_always_lock_free);
 };
 

@@ -178,9 +178,15 @@ MidiInput::MidiInput(MidiInput&&) noexcept = default;
 MidiInput& MidiInput::operator=(MidiInput&&) noexcept = default;
 MidiInput::~MidiInput() = default;
 
+MidiInput MidiInput::unconnected() { return MidiInput(std::make_unique<Connection>(), ""); }
+
 std::optional<MidiEvent> MidiInput::try_receive() {
   if (!connection_) return std::nullopt;
   return connection_->events.pop();
 }
+
+bool MidiInput::lost_events() { return connection_ && connection_->events.take_loss(); }
+
+EventQueue& MidiInput::queue() { return connection_->events; }
 
 }  // namespace quorvelan::midi::native

@@ -14,6 +14,8 @@
 
 namespace quorvelan::midi::native {
 
+class EventQueue;
+
 // The names of all MIDI input ports, in the system's order; empty when there is no MIDI system.
 std::vector<std::string> list_midi_ports();
 
@@ -35,8 +37,16 @@ class MidiInput {
   MidiInput& operator=(MidiInput&&) noexcept;
   ~MidiInput();
 
+  // A connection to no port, whose events come only through queue(): the main loop's MIDI
+  // handling without a MIDI system.
+  static MidiInput unconnected();
+
   // The oldest event not yet taken, without waiting; nothing when none is waiting.
   std::optional<MidiEvent> try_receive();
+  // True once after try_receive found nothing waiting and events had been lost to a full queue.
+  bool lost_events();
+  // Where the port's thread leaves events.
+  EventQueue& queue();
 
   // The name of the port this connection listens to, as it stands in the port list.
   const std::string& port_name() const { return port_name_; }

@@ -29,11 +29,13 @@ std::int32_t micro_timing_of(const pattern::Track& track, std::uint8_t step) {
 }
 
 // The wait before a step with no micro-timing: a pair of steps of the track's division, split
-// by the swing (even steps take the larger share), each share truncated on its own.
+// by the swing. The even step takes the larger share, truncated, and the odd step the rest, so
+// that every pair lasts exactly its ticks: a swung track keeps the tempo and stays in step with
+// tracks of other divisions.
 std::int32_t swung_wait(const pattern::Track& track, std::uint8_t step, float swing) {
-  const float pair_ticks = 2.0f * static_cast<float>(pattern::step_ticks(track.clock_division));
-  const float share = step % 2 == 0 ? swing : 1.0f - swing;
-  return std::max(1, saturating_cast<std::int32_t>(pair_ticks * share));
+  const auto pair_ticks = 2 * static_cast<std::int32_t>(pattern::step_ticks(track.clock_division));
+  const auto even_ticks = saturating_cast<std::int32_t>(static_cast<float>(pair_ticks) * swing);
+  return std::max(1, step % 2 == 0 ? even_ticks : pair_ticks - even_ticks);
 }
 
 // The same draw for every Probability step of a track in one pass.

@@ -32,9 +32,15 @@ struct TakenOver {
 TakenOver taken;
 static_assert(std::atomic<int>::is_always_lock_free);
 
+// A mode counts as taken over from before its first byte goes until after the bytes that give
+// it back have gone, so that a signal arriving in between still finds it to give back.
 Result<void> send(int fd, std::string_view sequence, const char* what, std::atomic<int>& flag,
                   int new_flag) {
-  if (!write_all(fd, sequence)) return std::unexpected(errno_error(what));
+  const int before = new_flag >= 0 ? flag.exchange(new_flag) : flag.load();
+  if (!write_all(fd, sequence)) {
+    flag = before;
+    return std::unexpected(errno_error(what));
+  }
   flag = new_flag;
   return {};
 }
@@ -56,6 +62,7 @@ Result<void> enable_raw_mode(int fd) {
     return std::unexpected(errno_error("Failed to read the terminal settings"));
   }
   taken.saved_settings = settings;
+  taken.raw_fd = fd;  // before the switch, as for the modes below
   settings.c_iflag &=
       ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON);
   settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
@@ -65,9 +72,9 @@ Result<void> enable_raw_mode(int fd) {
   settings.c_cc[VMIN] = 1;
   settings.c_cc[VTIME] = 0;
   if (::tcsetattr(fd, TCSANOW, &settings) != 0) {
+    taken.raw_fd = -1;
     return std::unexpected(errno_error("Failed to switch the terminal to raw mode"));
   }
-  taken.raw_fd = fd;
   return {};
 }
 

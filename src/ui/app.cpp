@@ -102,6 +102,9 @@ App::App(AppParts parts)
   synth_params.fill(sequencer::types::starting_synth_params());
   mixer.fill(sequencer::types::starting_mixer_state());
   effects = sequencer::types::starting_effects_params();
+  // An engine starts with a sound of its own (send levels, master): from the first note it must
+  // play what the screen shows.
+  if (audio_engine) send_sound_state();
 }
 
 Result<void> App::start_and_run() {
@@ -123,6 +126,8 @@ Result<void> App::start_and_run() {
     log::target(kLogTarget)->info("No audio device: {}", created.error().message());
   }
 
+  // From the moment the terminal is taken over, a signal or a crash must give it back.
+  crash::install(term::restore);
   auto taken = take_terminal();
   if (!taken) return std::unexpected(taken.error());  // the engine goes with this scope
 
@@ -145,7 +150,6 @@ Result<void> App::start_and_run() {
 }
 
 Result<void> App::run(App app) {
-  crash::install(term::restore);
   if (app.view != View::Project) {
     app.dirty = true;
     app.flush_pattern_sync();
@@ -247,13 +251,34 @@ void App::autosave_if_due(Clock::time_point now) {
 
 bool App::drain_midi() {
   if (!midi_input) return false;
+  if (ending_midi_holds) {
+    end_midi_holds();
+    if (ending_midi_holds) return false;  // the events after the gap wait behind the releases
+  }
+  // An event pushes at most one message per track. While an engine reads the ring, an event
+  // waits in the MIDI queue until the ring has room for all of them, so that a note-off is never
+  // dropped. Without one nothing ever makes room: events are routed into the ring as they come
+  // and dropped there, and a device chosen later starts on fresh rings, with no stale burst.
+  const bool waits_for_room = has_working_output();
   bool took_any = false;
-  auto now = Clock::now();
-  while (auto event = midi_input->try_receive()) {
+  const auto now = Clock::now();
+  while (!waits_for_room || audio_tx.room() >= kTrackCount) {
+    auto event = midi_input->try_receive();
+    if (!event) {
+      if (midi_input->lost_events()) end_midi_holds();
+      break;
+    }
     took_any = true;
     route_midi(*event, now);
   }
   return took_any;
+}
+
+void App::end_midi_holds() {
+  // Nothing sounds without a working output, and the engine of a device chosen later holds
+  // nothing.
+  if (!has_working_output()) midi_holds = {};
+  ending_midi_holds = !midi_holds.release_all(audio_tx);
 }
 
 void App::route_midi(const midi::MidiEvent& event, Clock::time_point now) {
@@ -268,21 +293,27 @@ void App::route_midi(const midi::MidiEvent& event, Clock::time_point now) {
         if constexpr (std::is_same_v<Message, midi::MidiEvent::NoteOn>) {
           for_each_track_on(message.channel, [&](std::uint8_t track) {
             audio_tx.push(messages::note_on(track, message.note, message.velocity));
+            midi_holds.note_on(track, message.note);
           });
         } else if constexpr (std::is_same_v<Message, midi::MidiEvent::NoteOff>) {
           for_each_track_on(message.channel, [&](std::uint8_t track) {
             audio_tx.push(messages::note_off(track, message.note));
+            midi_holds.note_off(track, message.note);
           });
         } else if constexpr (std::is_same_v<Message, midi::MidiEvent::ControlChange>) {
           if (message.controller != kSustainController) return;
+          const bool on = message.value >= 64;
           for_each_track_on(message.channel, [&](std::uint8_t track) {
-            audio_tx.push(messages::set_sustain(track, message.value >= 64));
+            audio_tx.push(messages::set_sustain(track, on));
+            midi_holds.sustain(track, on);
           });
         } else if constexpr (std::is_same_v<Message, midi::MidiEvent::Start> ||
                              std::is_same_v<Message, midi::MidiEvent::Stop>) {
           constexpr bool start = std::is_same_v<Message, midi::MidiEvent::Start>;
           audio_tx.push(start ? messages::play() : messages::stop());
-          playing = start;
+          // As after Space, the header shows the transport that the audio thread reports; only
+          // a working output is sure to answer, so only then is it shown at once.
+          if (has_working_output()) playing = start;
           // A measurement spanning the pause would pull the tempo down: begin a fresh one.
           clock_start.reset();
           clock_count = 0;

@@ -30,6 +30,7 @@
 #include "term/input.hpp"
 #include "term/keys.hpp"
 #include "term/terminal.hpp"
+#include "ui/midi_holds.hpp"
 #include "ui/views.hpp"
 
 namespace quorvelan::ui::app {
@@ -166,7 +167,8 @@ class App {
   bool drain_feedback();
   // Autosaves a named project when 30 s have passed since the last check.
   void autosave_if_due(Clock::time_point now);
-  // Takes every waiting MIDI event and routes it; true when there was one.
+  // Takes the waiting MIDI events and routes them, as many as the ring to a working output has
+  // room for; true when there was one.
   bool drain_midi();
   void route_midi(const midi::MidiEvent& event, Clock::time_point now);
   // Sends the current pattern to the audio thread when it changed.
@@ -223,6 +225,8 @@ class App {
   // Shows, once per loss, that the engine's device is gone: an audio error in the status row and
   // the transport stopped. True when that changed what the screen shows.
   bool notice_device_loss();
+  // An engine runs and its device is not lost: something reads audio_tx and reports back.
+  [[nodiscard]] bool has_working_output() const { return audio_engine && !device_lost; }
 
   // ---- Jump labels (jump.cpp). ----
   [[nodiscard]] std::vector<EasyMotionTarget> build_easymotion_targets() const;
@@ -329,6 +333,9 @@ class App {
   std::optional<std::size_t> midi_port_index;  // position of the connected port in midi_ports
   std::vector<std::string> midi_ports;
   std::function<std::vector<std::string>()> read_midi_ports;
+  // What MIDI input holds sounding, and whether it is being ended after lost MIDI events.
+  midi_holds::MidiHolds midi_holds;
+  bool ending_midi_holds = false;
   bool clock_sync = false;  // follow the tempo of MIDI clock
   std::uint32_t clock_count = 0;
   std::optional<Clock::time_point> clock_start;
@@ -412,6 +419,7 @@ class App {
   void change_pattern(std::uint8_t slot);
   void change_tempo(double delta);
   void follow_clock(Clock::time_point now);
+  void end_midi_holds();
 
   void render_header(const term::Rect& area, term::Buffer& buffer) const;
   void render_status(const term::Rect& area, term::Buffer& buffer) const;

@@ -166,7 +166,7 @@ void App::adopt_audio_engine(audio::engine::AudioEngine engine, messages::AudioP
 }
 
 bool App::notice_device_loss() {
-  if (device_lost || !audio_engine) return false;
+  if (!has_working_output()) return false;
   auto reason = audio_engine->device_loss();
   if (!reason) return false;
   device_lost = true;

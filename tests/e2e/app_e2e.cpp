@@ -114,10 +114,16 @@ TEST_F(ProgramRun, PastedTextIsDroppedWholeAndALostEndGivesTheKeysBackAfterAPaus
   EXPECT_FALSE(program.marks_pastes()) << "pastes are still marked after the quit";
 }
 
+// Before, the handlers came only with the main loop: a signal the instant the terminal had been
+// taken over, before the first screen, left it raw, on the alternate screen, with pastes marked.
 TEST_F(ProgramRun, ASignalToEndGivesTheTerminalBackAndExitsWith128PlusItsNumber) {
-  for (const int signal_number : {SIGTERM, SIGQUIT}) {
+  for (const auto& [signal_number, in_start_up] :
+       {std::pair{SIGTERM, false}, {SIGQUIT, false}, {SIGTERM, true}, {SIGQUIT, true},
+        {SIGHUP, true}}) {
+    SCOPED_TRACE(in_start_up ? "in start-up" : "after the first screen");
     PtySession program(options());
-    ASSERT_TRUE(open_new_project(program)) << program.screen_text();
+    ASSERT_TRUE(in_start_up ? program.wait_until_pastes_marked(10s) : open_new_project(program))
+        << program.screen_text();
     ASSERT_EQ(kill(program.pid(), signal_number), 0);
     EXPECT_EQ(program.wait_exit(5s), 128 + signal_number);
     const termios modes = program.modes();

@@ -130,6 +130,16 @@ bool PtySession::marks_pastes() {
   return !terminal_reply([this] { vterm_keyboard_start_paste(vt_); }).empty();
 }
 
+bool PtySession::wait_until_pastes_marked(std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < end && running()) {
+    read_available(1);
+    if (marks_pastes()) return true;
+    reap(false);
+  }
+  return false;
+}
+
 void PtySession::read_available(int timeout_ms) {
   pollfd pfd{master_fd_, POLLIN, 0};
   if (poll(&pfd, 1, timeout_ms) <= 0) return;

@@ -58,6 +58,9 @@ class PtySession {
              std::chrono::milliseconds pause = std::chrono::milliseconds(0));
   // True while the program has the terminal mark pastes (it asked and did not give that back).
   bool marks_pastes();
+  // Reads, without waiting for a frame, until the program asks the terminal to mark pastes:
+  // the last step of taking it over. False when that does not come within the time-out.
+  bool wait_until_pastes_marked(std::chrono::milliseconds timeout);
   // Reads whatever the program writes for the given time, and the rest of a frame it began.
   void pump(std::chrono::milliseconds duration);
   // Reads until the screen shows the text somewhere, or the time-out passes; once it shows, also

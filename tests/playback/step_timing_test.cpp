@@ -44,14 +44,35 @@ TEST(StepTiming, SwingLengthensEvenStepWaitsAndShortensOddOnes) {
   };
   const Case cases[] = {
       {50.0f, 1, 48},  {75.0f, 0, 36},  {75.0f, 1, 48},
-      {75.0f, 2, 84},  {60.0f, 0, 28},  {60.0f, 1, 47},  // each share truncated: 28 + 19
+      {75.0f, 2, 84},  {60.0f, 0, 28},  {60.0f, 1, 48},  // the odd step takes the rest: 28 + 20
+      {66.0f, 0, 31},  {66.0f, 1, 48},                   // 31 + 17, not 31 + 16
       {40.0f, 0, 24},  {40.0f, 1, 48},                   // below 50 counts as straight
-      {100.0f, 0, 47}, {100.0f, 1, 48},                  // 0.99: 47 and trunc(0.48) raised to 1
+      {100.0f, 0, 47}, {100.0f, 1, 48},                  // 0.99: 47 + 1
   };
   for (const Case& c : cases) {
     const std::size_t onset = first_sound_of_step(c.step, c.swing_percent);
     EXPECT_EQ(onset / kBlock * kBlock, block_of_tick(c.tick))
         << "swing " << c.swing_percent << " step " << int{c.step};
+  }
+}
+
+// Before, each share of a pair was truncated on its own: a swung pattern played faster than its
+// tempo, and tracks of different divisions drifted apart loop after loop.
+TEST(StepTiming, ASwungPairLastsExactlyItsDivisionsTicks) {
+  for (std::uint8_t d = 0; d < 8; ++d) {  // Whole to ThirtySecond
+    Rig rig;
+    Pattern pattern = Pattern::default_pattern();
+    pattern.swing_percent = 66.0f;
+    pattern.tracks[0].length = 2;
+    pattern.tracks[0].clock_division = pattern::ClockDivision{d};
+    rig.send(std::move(pattern));
+    rig.send(messages::play());
+    const std::size_t pair = 2 * pattern::step_ticks(pattern::ClockDivision{d});
+    rig.render(2 * pair * kSamplesPerTick + kBlock);
+    // Reported at Play, then each time a pair ends.
+    EXPECT_EQ(rig.step_frames(0, 0), (std::vector<std::size_t>{kBlock, block_of_tick(pair) + kBlock,
+                                                               block_of_tick(2 * pair) + kBlock}))
+        << "pair of " << pair << " ticks";
   }
 }
 

@@ -7,7 +7,9 @@
 #include <filesystem>
 
 #include "files.hpp"
+#include "midi/event_queue.hpp"
 #include "preset.hpp"
+#include "support/log_capture.hpp"
 #include "support/temp_home.hpp"
 #include "term/test_backend.hpp"
 #include "ui/harness.hpp"
@@ -91,16 +93,93 @@ TEST(AppMidi, NotesAndSustainReachEveryTrackOnTheChannelInTrackOrder) {
   EXPECT_TRUE(pedal->on);
 }
 
-TEST(AppMidi, StartAndStopDriveTheTransportWithOrWithoutClockFollowing) {
+enum class Output { None, Working, Lost };
+
+// A harness whose engine, if any, runs on `host` and has, or has not, lost its device.
+Harness harness_with(Output output, test_support::FakeHost& host) {
+  host.with("system").default_device = 0;
   auto h = Harness::make();
-  h.app.route_midi(midi::MidiEvent::Start{}, Clock::now());
-  EXPECT_TRUE(h.app.playing);
-  h.app.route_midi(midi::MidiEvent::Stop{}, Clock::now());
-  EXPECT_FALSE(h.app.playing);
-  auto sent = h.drain_sent();
-  ASSERT_EQ(sent.size(), 2u);
-  EXPECT_TRUE(messages::get_if<messages::AudioMessage::Play>(sent[0]));
-  EXPECT_TRUE(messages::get_if<messages::AudioMessage::Stop>(sent[1]));
+  if (output == Output::None) return h;
+  h.app.audio_engine.emplace(engine_on(host));
+  if (output == Output::Lost) {
+    host.client->error("JACK server shut down: gone", true);
+    EXPECT_TRUE(h.app.notice_device_loss());
+  }
+  return h;
+}
+
+// Before, with no output to play and report the transport, MIDI Start left "[>]" in the header,
+// and Space could not clear it.
+TEST(AppMidi, StartAndStopDriveTheTransportShownAtOnceOnlyWhereAnOutputPlaysIt) {
+  for (const auto& [output, shown_playing] :
+       {std::pair{Output::Working, true}, {Output::None, false}, {Output::Lost, false}}) {
+    test_support::FakeHost host;
+    auto h = harness_with(output, host);
+    h.app.route_midi(midi::MidiEvent::Start{}, Clock::now());
+    EXPECT_EQ(h.app.playing, shown_playing) << static_cast<int>(output);
+    h.app.route_midi(midi::MidiEvent::Stop{}, Clock::now());
+    EXPECT_FALSE(h.app.playing);
+    EXPECT_EQ(take_sent(h).lines, (std::vector<std::string>{"other", "other"}));
+  }
+}
+
+// Before, a stalled terminal let MIDI pile up, and one pass pushed it all into the ring, which
+// dropped what it could not hold: note-offs too, so notes sounded on.
+TEST(AppMidi, ABacklogWaitsForRoomInTheRingOfAWorkingOutputAndIsDroppedWithoutOne) {
+  // A note held on track 1 while 600 notes come and go on track 2: more than the ring holds.
+  std::vector<midi::MidiEvent> backlog{midi::MidiEvent::NoteOn{0, 48, 100}};
+  std::vector<std::string> routed{"on 0 48 100"};
+  for (int i = 0; i < 600; ++i) {
+    backlog.insert(backlog.end(),
+                   {midi::MidiEvent::NoteOn{1, 60, 90}, midi::MidiEvent::NoteOff{1, 60}});
+    routed.insert(routed.end(), {"on 1 60 90", "off 1 60"});
+  }
+  backlog.push_back(midi::MidiEvent::NoteOff{0, 48});
+  routed.push_back("off 0 48");
+  ASSERT_GT(routed.size(), messages::kRingCapacity);
+
+  for (const auto& [output, arriving] :
+       {std::pair{Output::Working, routed.size()}, {Output::None, messages::kRingCapacity}}) {
+    test_support::FakeHost host;
+    auto h = harness_with(output, host);
+    h.app.midi_input = midi::native::MidiInput::unconnected();
+    for (const auto& event : backlog) h.app.midi_input->queue().push(event);
+
+    std::vector<std::string> sent;
+    while (h.app.drain_midi()) {  // the ring is read only between passes, as by a stalled engine
+      const auto pass = take_sent(h).lines;
+      EXPECT_LE(pass.size(), messages::kRingCapacity);
+      sent.insert(sent.end(), pass.begin(), pass.end());
+    }
+    EXPECT_EQ(sent, std::vector(routed.begin(), routed.begin() + arriving))
+        << static_cast<int>(output);
+  }
+}
+
+// Before, notes whose note-offs the full MIDI queue dropped sounded on until Play and Stop.
+TEST(AppMidi, AnOverflowedQueueEndsEveryNoteAndPedalThatMidiHolds) {
+  test_support::FakeHost host;
+  auto h = harness_with(Output::Working, host);
+  h.app.midi_input = midi::native::MidiInput::unconnected();
+  auto& queue = h.app.midi_input->queue();
+  const std::vector<midi::MidiEvent> held{
+      midi::MidiEvent::ControlChange{0, 64, 127}, midi::MidiEvent::NoteOn{0, 48, 100},
+      midi::MidiEvent::NoteOn{1, 50, 100}, midi::MidiEvent::NoteOff{1, 50},
+      midi::MidiEvent::NoteOn{2, 62, 100}};
+  for (const auto& event : held) queue.push(event);
+  for (std::size_t i = held.size(); i < queue.capacity; ++i) {
+    queue.push(midi::MidiEvent::PitchBend{0, 0});  // routed nowhere
+  }
+  queue.push(midi::MidiEvent::NoteOff{0, 48});  // lost, as is the pedal's release
+  queue.push(midi::MidiEvent::ControlChange{0, 64, 0});
+
+  test_support::LogCapture log("quorvelan::midi::native");
+  while (h.app.drain_midi()) {
+  }
+  EXPECT_EQ(take_sent(h).lines,
+            (std::vector<std::string>{"sustain 0 1", "on 0 48 100", "on 1 50 100", "off 1 50",
+                                      "on 2 62 100", "sustain 0 0", "off 0 48", "off 2 62"}));
+  EXPECT_EQ(log.lines(), std::vector<std::string>{"error MIDI input overflowed: dropped 2 events"});
 }
 
 // Feeds clocks at a steady tempo and returns the tempo after each quarter note.
@@ -191,20 +270,33 @@ bool sends_lp1_to_every_track(const std::vector<std::string>& sent) {
   });
 }
 
-// The engine starts with sounds of its own (sends, filters): a new project must play what it shows.
-TEST(AppKeys, NewProjectOpensTheSequencerSendsTheWholeSoundShownAndThePatternNextPass) {
-  auto h = Harness::make({"alpha"});
-  h.app.handle_key(key(term::KeyCode::Enter));
-  EXPECT_EQ(h.app.view, View::Seq);
-  EXPECT_TRUE(h.app.dirty);
-  EXPECT_FALSE(h.app.project_name.has_value());
-  const auto sent = take_sent(h).lines;
+// The engine starts with sounds of its own (sends, filters): a new project, and the first engine
+// from its first note, must play what the screen shows.
+void expect_the_whole_sound_shown(const Harness& h, const std::vector<std::string>& sent) {
+  EXPECT_TRUE(h.app.dirty) << "the pattern follows on the next pass";
   // Tempo, 4 x 53 patch values, 19 effect values, 4 x 6 mixer values, the LFO box, master volume.
   EXPECT_EQ(sent.size(), 1u + 4 * 53 + 19 + 24 + 1 + 1);
   EXPECT_TRUE(sends_lp1_to_every_track(sent));
   EXPECT_EQ(std::ranges::count(sent, "send 0 0.000"), 4) << "the chorus send shown is 0 %";
+}
+
+TEST(AppKeys, NewProjectOpensTheSequencerSendsTheWholeSoundShownAndThePatternNextPass) {
+  auto h = Harness::make({"alpha"});
+  h.app.handle_key(key(term::KeyCode::Enter));
+  EXPECT_EQ(h.app.view, View::Seq);
+  EXPECT_FALSE(h.app.project_name.has_value());
+  expect_the_whole_sound_shown(h, take_sent(h).lines);
   h.app.handle_key(ctrl('c'));
   EXPECT_TRUE(h.app.should_quit);
+}
+
+// Before, a note played on the project list came out louder and with effect tails of the
+// engine's own.
+TEST(AppStart, TheFirstEngineIsSentTheWholeSoundShownAndThePatternNextPass) {
+  test_support::FakeHost host;
+  host.with("system").default_device = 0;
+  auto h = Harness::make({}, engine_on(host));
+  expect_the_whole_sound_shown(h, take_sent(h).lines);
 }
 
 TEST(AppKeys, MasterVolumeStopsAtItsEnds) {

@@ -2,10 +2,14 @@
 // An App without terminal or devices, with the far ends of both rings kept for the test: what the
 // interface sends to the audio thread is read back, and reports can be fed in.
 
+#include <gtest/gtest.h>
+
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "audio/engine_fake_host.hpp"
 #include "audio/messages.hpp"
 #include "term/keys.hpp"
 #include "term/test_backend.hpp"
@@ -18,10 +22,14 @@ struct Harness {
   audio::messages::FeedbackProducer reports;
   App app;
 
-  static Harness make(std::vector<std::string> projects = {}) {
+  // Started as the program starts it, with an engine when one is given.
+  static Harness make(std::vector<std::string> projects = {},
+                      std::optional<audio::engine::AudioEngine> engine = {}) {
     auto [audio_tx, audio_rx] = audio::messages::make_audio_ring();
     auto [feedback_tx, feedback_rx] = audio::messages::make_feedback_ring();
-    AppParts parts{.audio_tx = std::move(audio_tx), .feedback_rx = std::move(feedback_rx)};
+    AppParts parts{.audio_tx = std::move(audio_tx),
+                   .feedback_rx = std::move(feedback_rx),
+                   .audio_engine = std::move(engine)};
     parts.project_list = std::move(projects);
     parts.read_output_devices = [] { return std::vector<std::string>{"default", "system"}; };
     parts.read_midi_ports = [] { return std::vector<std::string>{}; };
@@ -50,6 +58,16 @@ struct Harness {
     return backend;
   }
 };
+
+// An engine on a scripted host, with its own rings whose far ends the test does not need.
+inline audio::engine::AudioEngine engine_on(test_support::FakeHost& host) {
+  auto [tx, rx] = audio::messages::make_audio_ring();
+  auto [feedback_tx, feedback_rx] = audio::messages::make_feedback_ring();
+  auto engine =
+      audio::engine::AudioEngine::create(host, std::nullopt, std::move(rx), std::move(feedback_tx));
+  EXPECT_TRUE(engine.has_value());
+  return std::move(*engine);
+}
 
 inline term::KeyEvent key(term::KeyCode code, term::KeyModifier modifiers = term::KeyModifier::None) {
   return term::KeyEvent{.code = code, .modifiers = modifiers};

@@ -2,7 +2,8 @@
 // What the interface sent to the audio thread, written out as short text so that tests compare
 // whole sequences of messages at once: "fx 1 2 0.950", "synth 0 46 -0.100", "send 0 0.500",
 // "master 4.000", "mute 1 1", "lfos", "on 0 72 100" (track, note, velocity), "off 0 72",
-// "bpm 119.000", "pattern". LFO boxes are taken, not just freed, so a test can read them.
+// "sustain 0 1", "bpm 119.000", "pattern". LFO boxes are taken, not just freed, so a test can
+// read them.
 
 #include <fmt/format.h>
 
@@ -40,6 +41,8 @@ inline SentMessages take_sent(Harness& h) {
         return fmt::format("on {} {} {}", held.track, held.note, held.velocity);
       } else if constexpr (std::is_same_v<Held, m::AudioMessage::NoteOff>) {
         return fmt::format("off {} {}", held.track, held.note);
+      } else if constexpr (std::is_same_v<Held, m::AudioMessage::SetSustain>) {
+        return fmt::format("sustain {} {}", held.track, held.on ? 1 : 0);
       } else if constexpr (std::is_same_v<Held, m::AudioMessage::SetBpm>) {
         return fmt::format("bpm {:.3f}", held.bpm);
       } else if constexpr (std::is_same_v<Held, m::AudioMessage::SetPattern>) {

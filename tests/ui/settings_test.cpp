@@ -233,16 +233,6 @@ TEST_F(SettingsProjectKeys, EnterOpensTheProjectDialogAtItsNameOrFileStage) {
   }
 }
 
-// An engine on a scripted host, with its own rings whose far ends the test does not need.
-audio::engine::AudioEngine engine_on(test_support::FakeHost& host) {
-  auto [tx, rx] = messages::make_audio_ring();
-  auto [feedback_tx, feedback_rx] = messages::make_feedback_ring();
-  auto engine =
-      audio::engine::AudioEngine::create(host, std::nullopt, std::move(rx), std::move(feedback_tx));
-  EXPECT_TRUE(engine.has_value());
-  return std::move(*engine);
-}
-
 TEST(SettingsDeviceSwitch, TheNewEngineGetsTheWholeSoundStateAndTheOldOneStopsFirst) {
   test_support::FakeHost old_host;
   old_host.with("system").default_device = 0;
