@@ -185,8 +185,6 @@ std::optional<MidiEvent> MidiInput::try_receive() {
   return connection_->events.pop();
 }
 
-bool MidiInput::lost_events() { return connection_ && connection_->events.take_loss(); }
-
 EventQueue& MidiInput::queue() { return connection_->events; }
 
 }  // namespace quorvelan::midi::native

@@ -43,9 +43,7 @@ class MidiInput {
 
   // The oldest event not yet taken, without waiting; nothing when none is waiting.
   std::optional<MidiEvent> try_receive();
-  // True once after try_receive found nothing waiting and events had been lost to a full queue.
-  bool lost_events();
-  // Where the port's thread leaves events.
+  // Where the port's thread leaves events and counts those it lost.
   EventQueue& queue();
 
   // The name of the port this connection listens to, as it stands in the port list.

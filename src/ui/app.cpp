@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "log.hpp"
+#include "midi/event_queue.hpp"
 #include "numeric.hpp"
 #include "preset.hpp"
 #include "term/control.hpp"
@@ -265,7 +266,7 @@ bool App::drain_midi() {
   while (!waits_for_room || audio_tx.room() >= kTrackCount) {
     auto event = midi_input->try_receive();
     if (!event) {
-      if (midi_input->lost_events()) end_midi_holds();
+      if (midi_input->queue().take_loss()) end_midi_holds();
       break;
     }
     took_any = true;
